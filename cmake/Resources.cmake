@@ -1,0 +1,1 @@
+# Embedding of Windows-style resources (version block, skin archive, icons) into executables.

@@ -1,0 +1,13 @@
+// The Windows API as the system uses it, answered by the win32 layer. Only the calls, types and
+// constants the system needs are declared; each area has its own header under win32/.
+#pragma once
+
+#include "win32/types.h"
+#include "win32/handles.h"
+#include "win32/text.h"
+#include "win32/files.h"
+#include "win32/process.h"
+#include "win32/module.h"
+#include "win32/version.h"
+#include "win32/system.h"
+#include "win32/security.h"
