@@ -4,6 +4,9 @@
 
 #include "win32/types.h"
 #include "win32/handles.h"
+#include "win32/memory.h"
+#include "win32/com.h"
+#include "win32/shell.h"
 #include "win32/text.h"
 #include "win32/files.h"
 #include "win32/process.h"

@@ -1,0 +1,46 @@
+#include "internal.h"
+
+#include "win32/com.h"
+
+namespace {
+// Per-thread apartment state: the model of the first successful initialisation and the
+// number of initialisations not yet undone.
+thread_local int tInitCount = 0;
+thread_local DWORD tModel = 0;
+} // namespace
+
+extern "C" {
+
+HRESULT WINAPI CoInitializeEx(LPVOID, DWORD dwCoInit) {
+    DWORD model = dwCoInit & COINIT_APARTMENTTHREADED;
+    if (tInitCount > 0) {
+        if (model != tModel) {
+            return RPC_E_CHANGED_MODE;
+        }
+        ++tInitCount;
+        return S_FALSE;
+    }
+    tModel = model;
+    tInitCount = 1;
+    return S_OK;
+}
+
+HRESULT WINAPI CoInitialize(LPVOID pvReserved) {
+    return CoInitializeEx(pvReserved, COINIT_APARTMENTTHREADED);
+}
+
+void WINAPI CoUninitialize() {
+    if (tInitCount > 0) {
+        --tInitCount;
+    }
+}
+
+HRESULT WINAPI OleInitialize(LPVOID pvReserved) {
+    return CoInitializeEx(pvReserved, COINIT_APARTMENTTHREADED);
+}
+
+void WINAPI OleUninitialize() {
+    CoUninitialize();
+}
+
+} // extern "C"
