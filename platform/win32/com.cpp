@@ -2,6 +2,8 @@
 
 #include "win32/com.h"
 
+#include <cstdlib>
+
 namespace {
 // Per-thread apartment state: the model of the first successful initialisation and the
 // number of initialisations not yet undone.
@@ -41,6 +43,18 @@ HRESULT WINAPI OleInitialize(LPVOID pvReserved) {
 
 void WINAPI OleUninitialize() {
     CoUninitialize();
+}
+
+} // extern "C"
+
+extern "C" {
+
+LPVOID WINAPI CoTaskMemAlloc(SIZE_T cb) {
+    return std::malloc(cb ? cb : 1);
+}
+
+void WINAPI CoTaskMemFree(LPVOID pv) {
+    std::free(pv);
 }
 
 } // extern "C"

@@ -18,3 +18,8 @@ void WINAPI CoUninitialize();
 HRESULT WINAPI OleInitialize(LPVOID pvReserved);
 void WINAPI OleUninitialize();
 }
+
+extern "C" {
+LPVOID WINAPI CoTaskMemAlloc(SIZE_T cb);
+void WINAPI CoTaskMemFree(LPVOID pv);
+}
