@@ -11,6 +11,7 @@
 #include "win32/shell.h"
 #include "win32/text.h"
 #include "win32/files.h"
+#include "win32/file_replace.h"
 #include "win32/process.h"
 #include "win32/module.h"
 #include "win32/version.h"
