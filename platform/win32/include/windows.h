@@ -14,6 +14,7 @@
 #include "win32/file_replace.h"
 #include "win32/process.h"
 #include "win32/module.h"
+#include "win32/resource.h"
 #include "win32/version.h"
 #include "win32/system.h"
 #include "win32/security.h"

@@ -1,18 +1,45 @@
 // Modules: the executable, shared objects loaded by DLL name, and the system DLLs whose
 // functions the system looks up by name (answered by this layer's own exports).
+//
+// A module handle is the address the module's file is mapped at, as on Windows, so any handle
+// can be checked against the loaded objects: a stale or made-up handle is rejected, never
+// dereferenced. The system DLLs ("kernel32", "user32.dll", "Shell32.dll", ...) are pseudo
+// modules that are always loaded; GetProcAddress on them finds the functions this layer
+// provides and nothing else. All calls are safe from any thread.
 #pragma once
 
 #include "types.h"
 
 extern "C" {
-// Windows form of the module's file (Z:\... or C:\...). Null module = the executable.
-// Truncates like Windows: returns nSize and sets ERROR_INSUFFICIENT_BUFFER when it does not fit.
+// Windows form of the module's file (Z:\... or C:\...). Null module = the executable; a system
+// DLL answers with the file of this layer. Truncates like Windows: copies nSize - 1 characters
+// and a terminator, returns nSize and sets ERROR_INSUFFICIENT_BUFFER. An unknown module gives
+// 0 and ERROR_MOD_NOT_FOUND. Success leaves the last error alone.
 DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
+// As above, in the ANSI code page; nSize counts bytes.
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
+
+// Null = the executable. A name finds a system DLL or an already loaded module by file name
+// ("x.dll" also matches "x.so" and "libx.so"; case-insensitive) or by full path. Does not add a
+// reference. Not loaded: null and ERROR_MOD_NOT_FOUND.
 HMODULE WINAPI GetModuleHandleW(LPCWSTR lpModuleName);
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
+
+// Loads a shared object for a DLL path: the file as named, then "X.so" for "X.dll", then
+// "libX.so", in the same folder. A bare name is looked for among the loaded modules, then
+// beside the executable. Each successful call adds a reference that FreeLibrary releases.
+// Missing: null and ERROR_MOD_NOT_FOUND; a file that is not a loadable shared object: null and
+// ERROR_BAD_EXE_FORMAT.
 HMODULE WINAPI LoadLibraryW(LPCWSTR lpLibFileName);
 HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName);
+
+// Finds an export by name in the module itself (not in the objects it depends on). Null module
+// = the executable. Ordinals are not supported. Missing: null and ERROR_PROC_NOT_FOUND; an
+// unknown module: null and ERROR_MOD_NOT_FOUND.
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
+
+// Releases one reference taken by LoadLibrary; the object is unloaded with the last one.
+// The executable and the system DLLs are never unloaded (TRUE). An unknown module: FALSE and
+// ERROR_INVALID_HANDLE.
 BOOL WINAPI FreeLibrary(HMODULE hLibModule);
 }

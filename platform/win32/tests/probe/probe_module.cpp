@@ -1,0 +1,11 @@
+// A shared object for the module tests: LoadLibraryW loads it by its DLL name, GetProcAddress
+// finds its exports, and its own resources and version block are read through its handle and
+// its path.
+extern "C" {
+
+__attribute__((visibility("default"))) int ProbeAnswer() {
+    return 42;
+}
+
+__attribute__((visibility("default"))) int ProbeCounter = 7;
+}
