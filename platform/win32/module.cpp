@@ -191,6 +191,45 @@ FARPROC OwnSymbol(void* loaderHandle, HMODULE module, LPCSTR name) {
     return reinterpret_cast<FARPROC>(symbol);
 }
 
+bool IsIdentifierChar(char ch) {
+    return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
+           ch == '_';
+}
+
+// The spelling under which a shared object exports a name the toolchain cannot carry, such as
+// a decorated C++ name ("??0CPdfOcr@@QAE@XZ": '@' means a symbol version to the assembler).
+// Empty when the name needs none.
+std::string ExportAlias(std::string_view name) {
+    static const char kHex[] = "0123456789ABCDEF";
+    bool needed = false;
+    std::string alias = kExportAliasPrefix;
+    for (char ch : name) {
+        auto byte = static_cast<unsigned char>(ch);
+        if (ch == '_') {
+            alias += "__";
+        } else if (IsIdentifierChar(ch)) {
+            alias += ch;
+        } else {
+            needed = true;
+            alias += '_';
+            alias += kHex[byte >> 4];
+            alias += kHex[byte & 0xF];
+        }
+    }
+    return needed ? alias : std::string();
+}
+
+FARPROC ModuleExport(void* loaderHandle, HMODULE module, LPCSTR name) {
+    FARPROC proc = OwnSymbol(loaderHandle, module, name);
+    if (!proc) {
+        std::string alias = ExportAlias(name);
+        if (!alias.empty()) {
+            proc = OwnSymbol(loaderHandle, module, alias.c_str());
+        }
+    }
+    return proc;
+}
+
 } // namespace
 
 } // namespace win32
@@ -284,7 +323,7 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
             break;
         case ModuleKind::Executable: {
             void* self = dlopen(nullptr, RTLD_LAZY);
-            proc = OwnSymbol(self, ExecutableModule(), lpProcName);
+            proc = ModuleExport(self, ExecutableModule(), lpProcName);
             if (self) {
                 dlclose(self);
             }
@@ -292,7 +331,7 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
         }
         case ModuleKind::Library: {
             void* handle = dlopen(file.hostPath.c_str(), RTLD_LAZY | RTLD_NOLOAD);
-            proc = OwnSymbol(handle, hModule, lpProcName);
+            proc = ModuleExport(handle, hModule, lpProcName);
             if (handle) {
                 dlclose(handle);
             }

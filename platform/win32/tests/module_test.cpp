@@ -231,9 +231,19 @@ TEST_F(Libraries, GetProcAddressFindsExportsOfTheModuleItself) {
     SetLastError(kSentinel);
     EXPECT_EQ(GetProcAddress(probe, "malloc"), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+}
+
+TEST_F(Libraries, DecoratedNamesAreFoundUnderTheirExportAlias) {
+    HMODULE probe = Load(WindowsFolderOf(HostProbe()) + L"\\w32probe.dll");
+    ASSERT_NE(probe, nullptr);
+    auto answer = reinterpret_cast<int (*)()>(GetProcAddress(probe, "?Answer@Probe@@QAEHXZ"));
+    ASSERT_NE(answer, nullptr);
+    EXPECT_EQ(answer(), 43);
     SetLastError(kSentinel);
     EXPECT_EQ(GetProcAddress(probe, "??0CPdfOcr@@QAE@XZ"), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+    // Only names that need one have an alias.
+    EXPECT_EQ(GetProcAddress(probe, "w32_export_ProbeAnswer"), nullptr);
 }
 
 TEST_F(Libraries, MissingAndUnloadableFilesAreReportedApart) {

@@ -10,6 +10,11 @@
 
 #include "types.h"
 
+namespace win32 {
+// Prefix of the export alias under which a shared object provides a decorated name.
+inline constexpr char kExportAliasPrefix[] = "w32_export_";
+} // namespace win32
+
 extern "C" {
 // Windows form of the module's file (Z:\... or C:\...). Null module = the executable; a system
 // DLL answers with the file of this layer. Truncates like Windows: copies nSize - 1 characters
@@ -34,8 +39,12 @@ HMODULE WINAPI LoadLibraryW(LPCWSTR lpLibFileName);
 HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName);
 
 // Finds an export by name in the module itself (not in the objects it depends on). Null module
-// = the executable. Ordinals are not supported. Missing: null and ERROR_PROC_NOT_FOUND; an
-// unknown module: null and ERROR_MOD_NOT_FOUND.
+// = the executable. A name with characters an ELF symbol cannot carry (a decorated C++ name such
+// as "??0CPdfOcr@@QAE@XZ") is also looked up under its alias: win32::kExportAliasPrefix, then the
+// name with '_' doubled and every other character outside [A-Za-z0-9] written as '_' and two
+// upper-case hex digits ("w32_export__3F_3F0CPdfOcr_40_40QAE_40XZ"). Ordinals are not
+// supported. Missing: null and ERROR_PROC_NOT_FOUND; an unknown module: null and
+// ERROR_MOD_NOT_FOUND.
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 
 // Releases one reference taken by LoadLibrary; the object is unloaded with the last one.

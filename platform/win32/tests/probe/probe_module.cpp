@@ -8,4 +8,9 @@ __attribute__((visibility("default"))) int ProbeAnswer() {
 }
 
 __attribute__((visibility("default"))) int ProbeCounter = 7;
+
+// The decorated name "?Answer@Probe@@QAEHXZ" under its export alias.
+__attribute__((visibility("default"))) int w32_export__3FAnswer_40Probe_40_40QAEHXZ() {
+    return 43;
+}
 }
