@@ -31,8 +31,36 @@ private:
     std::string m_path;
 };
 
+// Sets an environment variable for the lifetime of the object, then restores it.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
+        const char* old = std::getenv(name);
+        m_hadOld = old != nullptr;
+        if (old) {
+            m_old = old;
+        }
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (m_hadOld) {
+            setenv(m_name, m_old.c_str(), 1);
+        } else {
+            unsetenv(m_name);
+        }
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    std::string m_old;
+    bool m_hadOld = false;
+};
+
 // Points drive C: at a fresh folder for the lifetime of the object, and restores the previous
-// setting afterwards.
+// setting afterwards. The registry's volatile keys go to a fresh folder of their own, never to
+// the real runtime folder.
 class TempPrefix {
 public:
     TempPrefix() {
@@ -60,6 +88,8 @@ private:
     TempDir m_dir;
     std::string m_old;
     bool m_hadOld = false;
+    TempDir m_volatileDir;
+    ScopedEnv m_volatileEnv{"WIN32_VOLATILE_DIR", m_volatileDir.Path()};
 };
 
 } // namespace testsupport

@@ -18,3 +18,4 @@
 #include "win32/version.h"
 #include "win32/system.h"
 #include "win32/security.h"
+#include "win32/registry.h"
