@@ -1,0 +1,13 @@
+#include "login_key.h"
+
+#include "version_info.h"
+
+namespace loginkey {
+
+const std::wstring& SubKey() {
+    static const std::wstring subKey = std::wstring(L"System\\CurrentControlSet\\Control\\") +
+                                       VersionInfo::GetInstance()->OriginalName();
+    return subKey;
+}
+
+} // namespace loginkey
