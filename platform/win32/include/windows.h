@@ -19,3 +19,4 @@
 #include "win32/system.h"
 #include "win32/security.h"
 #include "win32/registry.h"
+#include "win32/messages.h"
