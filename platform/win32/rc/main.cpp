@@ -8,6 +8,7 @@
 
 #include "resource_format.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -66,7 +67,7 @@ bool BuildSection(const std::vector<Resource>& resources, std::vector<unsigned c
             return false;
         }
         out.resize(at + data.size());
-        std::memcpy(out.data() + at, data.data(), data.size());
+        std::copy(data.begin(), data.end(), out.begin() + static_cast<std::ptrdiff_t>(at));
         size_t entry = fmt::kHeaderSize + i * fmt::kEntrySize;
         Put32(out, entry + 12, static_cast<uint32_t>(at));
         Put32(out, entry + 16, static_cast<uint32_t>(data.size()));
