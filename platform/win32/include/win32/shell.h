@@ -29,12 +29,24 @@
 #define SE_ERR_DLLNOTFOUND 32
 
 extern "C" {
-// Opens a document or address with the desktop's handler (xdg-open) or starts a program.
-// Returns a value above 32 on success, a Windows error value (<= 32) otherwise.
-HINSTANCE WINAPI ShellExecuteW(HWND hwnd, LPCWSTR lpOperation, LPCWSTR lpFile,
-                               LPCWSTR lpParameters, LPCWSTR lpDirectory, INT nShowCmd);
+// Verb null or "open": a document, folder or address ("scheme:...") goes to the desktop's
+// handler (xdg-open, or the program named by WIN32_OPEN_HANDLER), started detached; a program
+// file is started directly with lpParameters split by the CommandLineToArgvW rules. Verb
+// "runas": a program started through pkexec (or WIN32_ELEVATE_HANDLER), SE_ERR_ACCESSDENIED
+// when there is none. Returns a value above 32 once the program or handler runs (it is not
+// waited for); SE_ERR_FNF / SE_ERR_PNF for a missing file or folder, SE_ERR_NOASSOC when no
+// handler exists or the verb does not apply. hwnd and nShowCmd are not used.
+HINSTANCE WINAPI ShellExecuteW(HWND hwnd, LPCWSTR lpOperation, LPCWSTR lpFile, LPCWSTR lpParameters,
+                               LPCWSTR lpDirectory, INT nShowCmd);
+// The process's arguments joined and quoted by the Windows rules, so that CommandLineToArgvW
+// gives them back; host paths stay as they are. The text lives as long as the process.
 LPWSTR WINAPI GetCommandLineW();
+// The same in the ANSI code page.
 LPSTR WINAPI GetCommandLineA();
-// The vector is one LocalAlloc block; free it with LocalFree.
+// Splits by the Windows rules: the program name is taken up to the next quote or the first
+// blank, without backslash escapes; in later arguments 2n backslashes before a quote give n and
+// the quote opens or closes, 2n+1 give n and a literal quote, and a doubled quote inside quotes
+// is one literal quote. An empty line gives the executable's path alone. The vector is one
+// LocalAlloc block; free it with LocalFree. NULL with ERROR_INVALID_PARAMETER without pNumArgs.
 LPWSTR* WINAPI CommandLineToArgvW(LPCWSTR lpCmdLine, int* pNumArgs);
 }

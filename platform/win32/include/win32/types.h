@@ -158,6 +158,19 @@ typedef struct _SECURITY_ATTRIBUTES {
     BOOL bInheritHandle;
 } SECURITY_ATTRIBUTES, *PSECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
 
+typedef struct _OVERLAPPED {
+    ULONG_PTR Internal;
+    ULONG_PTR InternalHigh;
+    union {
+        struct {
+            DWORD Offset;
+            DWORD OffsetHigh;
+        };
+        PVOID Pointer;
+    };
+    HANDLE hEvent;
+} OVERLAPPED, *LPOVERLAPPED;
+
 typedef struct tagPOINT {
     LONG x;
     LONG y;
@@ -213,6 +226,7 @@ typedef struct tagSIZE {
 #define ERROR_ENVVAR_NOT_FOUND 203L
 #define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_PIPE_BUSY 231L
+#define ERROR_NO_DATA 232L
 #define ERROR_MORE_DATA 234L
 #define WAIT_TIMEOUT 258L
 #define ERROR_NO_MORE_ITEMS 259L
@@ -226,6 +240,7 @@ typedef struct tagSIZE {
 #define ERROR_KEY_DELETED 1018L
 #define ERROR_CHILD_MUST_BE_VOLATILE 1021L
 #define ERROR_NO_UNICODE_TRANSLATION 1113L
+#define ERROR_NO_ASSOCIATION 1155L
 #define ERROR_CANCELLED 1223L
 #define ERROR_NOT_ALL_ASSIGNED 1300L
 #define ERROR_NONE_MAPPED 1332L
