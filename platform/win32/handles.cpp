@@ -56,6 +56,11 @@ bool ReleaseHandle(HANDLE handle) {
 } // namespace win32
 
 extern "C" BOOL WINAPI CloseHandle(HANDLE hObject) {
+    // The current process's pseudo handle (the same value as INVALID_HANDLE_VALUE): closing it
+    // does nothing and succeeds, as on Windows.
+    if (hObject == INVALID_HANDLE_VALUE) {
+        return TRUE;
+    }
     auto object = win32::LookupHandle(hObject);
     if (!object) {
         return win32::Fail(ERROR_INVALID_HANDLE);

@@ -31,8 +31,13 @@ TEST(Handles, StaleAndBogusHandlesAreRejected) {
     SetLastError(0);
     EXPECT_FALSE(CloseHandle(nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
-    EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
     EXPECT_FALSE(CloseHandle(reinterpret_cast<HANDLE>(0x7)));
+}
+
+TEST(Handles, ClosingTheCurrentProcessPseudoHandleIsANoOp) {
+    SetLastError(0xDEAD);
+    EXPECT_TRUE(CloseHandle(GetCurrentProcess()));
+    EXPECT_EQ(GetLastError(), 0xDEADu);
 }
 
 TEST(Handles, LastErrorIsPerThread) {

@@ -97,7 +97,9 @@ DECLARE_HANDLE(HBRUSH);
 DECLARE_HANDLE(HCURSOR);
 typedef void* HGLOBAL;
 typedef void* HLOCAL;
-typedef int (*FARPROC)();
+// Windows declares it returning INT_PTR; void() is the one function type that casts to any
+// other without a warning, and callers always cast it to the real signature first.
+typedef void (*FARPROC)();
 typedef HANDLE HGDIOBJ;
 typedef WORD LANGID;
 typedef DWORD LCID;
