@@ -172,11 +172,11 @@ TEST_F(MessageLoop, MessagesAndTimersReachWindowsWhileAQtLoopOfOurOwnRuns) {
 TEST_F(Timers, TicksCarryTheTimerIdOnTheOwnerThread) {
     std::vector<WPARAM> ids;
     bool allOnOwnerThread = true;
-    const DWORD owner = GetCurrentThreadId();
+    const DWORD owner = msgtest::ThreadId();
     TestWindow window([&](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == WM_TIMER) {
             ids.push_back(wParam);
-            allOnOwnerThread = allOnOwnerThread && GetCurrentThreadId() == owner;
+            allOnOwnerThread = allOnOwnerThread && msgtest::ThreadId() == owner;
             EXPECT_EQ(lParam, 0);
         }
         return DefWindowProcW(hwnd, message, wParam, lParam);

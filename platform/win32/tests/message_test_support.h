@@ -3,6 +3,7 @@
 #pragma once
 
 #include "message_loop.h"
+#include "message_queue.h"
 
 #include <windows.h>
 
@@ -21,6 +22,11 @@ namespace msgtest {
 using Handler = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
 
 constexpr UINT kWatchdogExitCode = 0xDEAD;
+
+// The calling thread's id, the value GetCurrentThreadId and PostThreadMessageW use.
+inline DWORD ThreadId() {
+    return win32::CurrentThreadId();
+}
 
 inline LRESULT CALLBACK TestProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
@@ -77,7 +83,7 @@ private:
 // after a generous time, so that a fault fails the test instead of hanging it.
 class Watchdog {
 public:
-    Watchdog() : m_threadId(GetCurrentThreadId()) {
+    Watchdog() : m_threadId(msgtest::ThreadId()) {
         m_thread = std::thread([this] {
             std::unique_lock lock(m_mutex);
             if (!m_cv.wait_for(lock, std::chrono::seconds(30), [this] { return m_finished; })) {
@@ -129,7 +135,7 @@ public:
             {
                 std::lock_guard lock(m_mutex);
                 m_hwnd = window.Handle();
-                m_threadId = GetCurrentThreadId();
+                m_threadId = msgtest::ThreadId();
                 m_ready = true;
             }
             m_cv.notify_all();

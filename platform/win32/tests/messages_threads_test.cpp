@@ -21,11 +21,11 @@ TEST_F(CrossThread, PostedMessagesArriveOnTheOwnerThreadInOrderFromSeveralThread
     std::map<WPARAM, std::vector<LPARAM>> received;
     int total = 0;
     bool allOnOwnerThread = true;
-    const DWORD owner = GetCurrentThreadId();
+    const DWORD owner = msgtest::ThreadId();
     TestWindow window([&](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == WM_USER) {
             received[wParam].push_back(lParam);
-            allOnOwnerThread = allOnOwnerThread && GetCurrentThreadId() == owner;
+            allOnOwnerThread = allOnOwnerThread && msgtest::ThreadId() == owner;
             ++total;
             return LRESULT{0};
         }
@@ -97,12 +97,12 @@ TEST_F(CrossThread, PostingToADestroyedWindowFailsSoThePosterKeepsItsObject) {
 }
 
 TEST_F(CrossThread, SendFromAnotherThreadBlocksUntilTheOwnerHasAnswered) {
-    const DWORD owner = GetCurrentThreadId();
+    const DWORD owner = msgtest::ThreadId();
     std::atomic<bool> handled{false};
     DWORD handlerThread = 0;
     TestWindow window([&](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == WM_USER) {
-            handlerThread = GetCurrentThreadId();
+            handlerThread = msgtest::ThreadId();
             handled = true;
             return static_cast<LRESULT>(lParam * 2);
         }
@@ -210,7 +210,7 @@ TEST_F(CrossThread, ThreadMessagesReachTheThreadLoop) {
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE); // gives this thread its queue
         {
             std::lock_guard lock(mutex);
-            workerId = GetCurrentThreadId();
+            workerId = msgtest::ThreadId();
             running = true;
         }
         cv.notify_all();
