@@ -9,6 +9,7 @@ packages=(
     libzip-dev libqrencode-dev libpng-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
     fonts-noto-cjk xdg-utils curl
+    zbar-tools
 )
 
 missing=()
