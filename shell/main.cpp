@@ -25,5 +25,7 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         return PrintVersion();
     }
+    // The main window comes with the UI layer; until then say so rather than exit silently.
+    std::fputs("velmora: this build has no main window yet; try velmora --version\n", stderr);
     return 0;
 }
