@@ -1,0 +1,210 @@
+// CDialogBuilder: layout XML to a control tree.
+#include "duilib/UIDlgBuilder.h"
+#include "duilib/UIControls.h"
+#include "duilib/UIList.h"
+#include "attributes.h"
+
+#include <QDebug>
+#include <QXmlStreamReader>
+
+namespace DuiLib {
+
+namespace {
+
+CControlUI* NewControl(const std::wstring& name, IDialogBuilderCallback* callback) {
+    if (name == L"Control")
+        return new CControlUI;
+    if (name == L"Container")
+        return new CContainerUI;
+    if (name == L"VerticalLayout")
+        return new CVerticalLayoutUI;
+    if (name == L"HorizontalLayout")
+        return new CHorizontalLayoutUI;
+    if (name == L"TabLayout")
+        return new CTabLayoutUI;
+    if (name == L"Label")
+        return new CLabelUI;
+    if (name == L"Text")
+        return new CTextUI;
+    if (name == L"Button")
+        return new CButtonUI;
+    if (name == L"Progress")
+        return new CProgressUI;
+    if (name == L"RichEdit")
+        return new CRichEditUI;
+    if (name == L"ActiveX")
+        return new CActiveXUI;
+    if (name == L"List")
+        return new CListUI;
+    if (name == L"ListHeader")
+        return new CListHeaderUI;
+    if (name == L"ListContainerElement")
+        return new CListContainerElementUI;
+    return callback ? callback->CreateControl(name.c_str()) : nullptr;
+}
+
+class Builder {
+public:
+    Builder(IDialogBuilderCallback* callback, CPaintManagerUI* manager)
+        : m_callback(callback), m_manager(manager) {}
+
+    // Reads the children of the current element into `parent` (or as the root).
+    CControlUI* ReadChildren(QXmlStreamReader& xml, CContainerUI* parent, int depth) {
+        CControlUI* first = nullptr;
+        while (xml.readNextStartElement()) {
+            const std::wstring tag = xml.name().toString().toStdWString();
+            const auto attrs = xml.attributes();
+            if (tag == L"Window") {
+                ApplyWindow(attrs);
+                first = ReadChildren(xml, parent, depth);
+                continue;
+            }
+            if (tag == L"Font") {
+                ApplyFont(attrs);
+                xml.skipCurrentElement();
+                continue;
+            }
+            if (tag == L"Default") {
+                if (m_manager) {
+                    m_manager->AddDefaultAttributeList(
+                        attrs.value("name").toString().toStdWString().c_str(),
+                        attrs.value("value").toString().toStdWString().c_str());
+                }
+                xml.skipCurrentElement();
+                continue;
+            }
+            if (tag == L"Include") {
+                CControlUI* included = Include(attrs, parent, depth);
+                first = first ? first : included;
+                xml.skipCurrentElement();
+                continue;
+            }
+            CControlUI* control = NewControl(tag, m_callback);
+            if (!control) {
+                xml.skipCurrentElement(); // unknown element: skipped with its children
+                continue;
+            }
+            if (parent) {
+                parent->Add(control);
+            }
+            if (m_manager) {
+                if (LPCWSTR defaults = m_manager->GetDefaultAttributeList(tag.c_str())) {
+                    control->ApplyAttributeList(defaults);
+                }
+            }
+            for (const auto& attr : attrs) {
+                control->SetAttribute(attr.name().toString().toStdWString().c_str(),
+                                      attr.value().toString().toStdWString().c_str());
+            }
+            auto* container = static_cast<CContainerUI*>(control->GetInterface(L"Container"));
+            if (container) {
+                ReadChildren(xml, container, depth);
+            } else {
+                xml.skipCurrentElement();
+            }
+            if (!first) {
+                first = control;
+            }
+            if (!parent && first == control) {
+                // Only one root: anything after it at the top level is ignored.
+                while (xml.readNextStartElement()) {
+                    xml.skipCurrentElement();
+                }
+                return first;
+            }
+        }
+        return first;
+    }
+
+private:
+    void ApplyWindow(const QXmlStreamAttributes& attrs) {
+        if (!m_manager) {
+            return;
+        }
+        if (attrs.hasAttribute("mininfo")) {
+            const RECT rc =
+                duilib::ParseRect(attrs.value("mininfo").toString().toStdWString().c_str());
+            m_manager->SetMinInfo(rc.left, rc.top);
+        }
+        if (attrs.hasAttribute("caption")) {
+            m_manager->SetCaptionRect(
+                duilib::ParseRect(attrs.value("caption").toString().toStdWString().c_str()));
+        }
+        if (attrs.hasAttribute("roundcorner")) {
+            const RECT rc =
+                duilib::ParseRect(attrs.value("roundcorner").toString().toStdWString().c_str());
+            m_manager->SetRoundCorner(rc.left, rc.top);
+        }
+        if (attrs.hasAttribute("size")) {
+            const RECT rc =
+                duilib::ParseRect(attrs.value("size").toString().toStdWString().c_str());
+            m_manager->SetInitSize(rc.left, rc.top);
+        }
+    }
+
+    void ApplyFont(const QXmlStreamAttributes& attrs) {
+        if (!m_manager) {
+            return;
+        }
+        CPaintManagerUI::FontInfo font;
+        font.name = attrs.value("name").toString().toStdWString();
+        font.size = attrs.hasAttribute("size") ? attrs.value("size").toInt() : 12;
+        font.bold = attrs.value("bold") == QLatin1String("true");
+        font.underline = attrs.value("underline") == QLatin1String("true");
+        font.italic = attrs.value("italic") == QLatin1String("true");
+        const int id = attrs.hasAttribute("id") ? attrs.value("id").toInt() : 0;
+        m_manager->AddFont(id, font, attrs.value("default") == QLatin1String("true"));
+    }
+
+    CControlUI* Include(const QXmlStreamAttributes& attrs, CContainerUI* parent, int depth) {
+        // Includes that include themselves would never end.
+        if (depth >= 8) {
+            return nullptr;
+        }
+        std::string bytes;
+        const std::wstring source = attrs.value("source").toString().toStdWString();
+        if (!CPaintManagerUI::LoadSkinFile(source.c_str(), &bytes)) {
+            return nullptr;
+        }
+        QXmlStreamReader xml(QByteArray::fromStdString(bytes));
+        if (!xml.readNextStartElement()) {
+            return nullptr;
+        }
+        // The included file's top element is a control (or a Window wrapping controls).
+        QXmlStreamReader* reader = &xml;
+        const std::wstring tag = xml.name().toString().toStdWString();
+        if (tag == L"Window") {
+            return ReadChildren(*reader, parent, depth + 1);
+        }
+        // Re-read from the start so that the top element itself is built.
+        QXmlStreamReader again(QByteArray::fromStdString(bytes));
+        return ReadChildren(again, parent, depth + 1);
+    }
+
+    IDialogBuilderCallback* m_callback;
+    CPaintManagerUI* m_manager;
+};
+
+} // namespace
+
+CControlUI* CDialogBuilder::Create(const CDuiString& xml, LPCWSTR /*type*/,
+                                   IDialogBuilderCallback* callback, CPaintManagerUI* manager,
+                                   CControlUI* parent) {
+    std::string bytes;
+    if (!xml.IsEmpty() && xml.GetAt(0) == L'<') {
+        bytes = QString::fromStdWString(xml.Str()).toStdString();
+    } else if (!CPaintManagerUI::LoadSkinFile(xml.GetData(), &bytes)) {
+        return nullptr;
+    }
+    QXmlStreamReader reader(QByteArray::fromStdString(bytes));
+    auto* container =
+        parent ? static_cast<CContainerUI*>(parent->GetInterface(L"Container")) : nullptr;
+    Builder builder(callback, manager);
+    CControlUI* root = builder.ReadChildren(reader, container, 0);
+    if (reader.hasError() && reader.error() != QXmlStreamReader::PrematureEndOfDocumentError) {
+        qDebug() << "duilib: layout" << QString::fromStdWString(xml.Str()) << reader.errorString();
+    }
+    return root;
+}
+
+} // namespace DuiLib

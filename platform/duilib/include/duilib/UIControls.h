@@ -1,0 +1,88 @@
+// The leaf controls: label, text, button, progress, rich edit and the ActiveX host.
+#pragma once
+
+#include "duilib/UIContainer.h"
+
+namespace DuiLib {
+
+class DUILIB_API CLabelUI : public CControlUI {
+public:
+    LPCWSTR GetClass() const override { return L"LabelUI"; }
+    LPVOID GetInterface(LPCWSTR name) override;
+    void SetAttribute(LPCWSTR name, LPCWSTR value) override;
+    void DoPaint(void* context) override;
+};
+
+class DUILIB_API CTextUI : public CLabelUI {
+public:
+    LPCWSTR GetClass() const override { return L"TextUI"; }
+    LPVOID GetInterface(LPCWSTR name) override;
+};
+
+// A click sends the "click" notification to the window's notifiers.
+class DUILIB_API CButtonUI : public CLabelUI {
+public:
+    LPCWSTR GetClass() const override { return L"ButtonUI"; }
+    LPVOID GetInterface(LPCWSTR name) override;
+    void SetAttribute(LPCWSTR name, LPCWSTR value) override;
+    LPCWSTR GetNormalImage() const { return m_normalImage; }
+    void SetNormalImage(LPCWSTR image);
+    LPCWSTR GetHotImage() const { return m_hotImage; }
+    void SetHotImage(LPCWSTR image);
+    LPCWSTR GetPushedImage() const { return m_pushedImage; }
+    void SetPushedImage(LPCWSTR image);
+    LPCWSTR GetForeImage() const { return m_foreImage; }
+    void SetForeImage(LPCWSTR image);
+    void DoClick() override;
+    void DoPaint(void* context) override;
+
+private:
+    CDuiString m_normalImage;
+    CDuiString m_hotImage;
+    CDuiString m_pushedImage;
+    CDuiString m_foreImage;
+};
+
+// A bar between GetMinValue and GetMaxValue (0..100 unless the layout says otherwise).
+class DUILIB_API CProgressUI : public CLabelUI {
+public:
+    LPCWSTR GetClass() const override { return L"ProgressUI"; }
+    LPVOID GetInterface(LPCWSTR name) override;
+    int GetMinValue() const { return m_min; }
+    void SetMinValue(int value);
+    int GetMaxValue() const { return m_max; }
+    void SetMaxValue(int value);
+    int GetValue() const { return m_value; }
+    // Clamped into the range.
+    void SetValue(int value);
+    void SetAttribute(LPCWSTR name, LPCWSTR value) override;
+    void DoPaint(void* context) override;
+
+private:
+    int m_min = 0;
+    int m_max = 100;
+    int m_value = 0;
+};
+
+// Multi-line text; read-only unless the layout says readonly="false".
+class DUILIB_API CRichEditUI : public CContainerUI {
+public:
+    LPCWSTR GetClass() const override { return L"RichEditUI"; }
+    LPVOID GetInterface(LPCWSTR name) override;
+    bool IsReadOnly() const { return m_readOnly; }
+    void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    void SetAttribute(LPCWSTR name, LPCWSTR value) override;
+    void DoPaint(void* context) override;
+
+private:
+    bool m_readOnly = true;
+};
+
+// Reserves the area where a hosted component shows itself.
+class DUILIB_API CActiveXUI : public CControlUI {
+public:
+    LPCWSTR GetClass() const override { return L"ActiveXUI"; }
+    LPVOID GetInterface(LPCWSTR name) override;
+};
+
+} // namespace DuiLib

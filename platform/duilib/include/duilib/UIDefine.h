@@ -1,0 +1,27 @@
+// Basic definitions shared by the layer's public headers.
+#pragma once
+
+#include <windows.h>
+
+#include "duilib/UIUser32.h"
+
+#define DUILIB_API __attribute__((visibility("default")))
+
+// Resource kinds for CPaintManagerUI::SetResourceType.
+#define UILIB_FILE 1
+#define UILIB_ZIP 2
+#define UILIB_RESOURCE 3
+#define UILIB_ZIPRESOURCE 4
+
+// Menu alignment flags for CMenuWnd::Init.
+#define eMenuAlignment_Left 1 << 1
+#define eMenuAlignment_Top 1 << 2
+#define eMenuAlignment_Right 1 << 3
+#define eMenuAlignment_Bottom 1 << 4
+
+// Notification types the system switches on.
+#define DUI_MSGTYPE_CLICK (L"click")
+#define DUI_MSGTYPE_ITEMSELECT (L"itemselect")
+#define DUI_MSGTYPE_WINDOWINIT (L"windowinit")
+#define DUI_MSGTYPE_SELECTCHANGED (L"selectchanged")
+#define DUI_MSGTYPE_MENU (L"menu")

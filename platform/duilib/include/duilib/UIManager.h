@@ -1,0 +1,155 @@
+// CPaintManagerUI: the per-window manager that owns a window's control tree and routes its
+// notifications, plus the process-wide skin settings (instance, resource kind, archive).
+//
+// Threading: every call belongs to the user-interface thread.
+// Failure: skin problems (no archive, a missing entry, a bad layout) are silent; the window
+// simply has no layout, as the system expects.
+#pragma once
+
+#include "duilib/UIString.h"
+
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace DuiLib {
+
+class CControlUI;
+
+// One notification from a control to the window's listeners.
+struct TNotifyUI {
+    CDuiString sType;
+    CDuiString sVirtualWnd;
+    CControlUI* pSender = nullptr;
+    DWORD dwTimestamp = 0;
+    POINT ptMouse{};
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+};
+
+class DUILIB_API INotifyUI {
+public:
+    virtual ~INotifyUI() = default;
+    virtual void Notify(TNotifyUI& msg) = 0;
+};
+
+class DUILIB_API CPaintManagerUI {
+public:
+    CPaintManagerUI();
+    ~CPaintManagerUI();
+    CPaintManagerUI(const CPaintManagerUI&) = delete;
+    CPaintManagerUI& operator=(const CPaintManagerUI&) = delete;
+
+    // The window this manager paints; the manager never owns it.
+    void Init(HWND hWnd);
+    HWND GetPaintWindow() const { return m_hWnd; }
+
+    // The root of the control tree; the manager owns it from here on (the previous root is freed).
+    bool AttachDialog(CControlUI* root);
+    CControlUI* GetRoot() const { return m_root; }
+    // Depth-first search by name (case-sensitive, as names in layouts are); null when absent.
+    CControlUI* FindControl(LPCWSTR name) const;
+    // The deepest visible control under a point of the window's client area; null outside.
+    CControlUI* FindControl(POINT pt) const;
+
+    bool AddNotifier(INotifyUI* notifier);
+    bool RemoveNotifier(INotifyUI* notifier);
+    // Delivers a notification to every notifier at once (`async` is accepted and ignored: the
+    // receivers are always called before this returns).
+    void SendNotify(TNotifyUI& msg, bool async = false);
+    void SendNotify(CControlUI* control, LPCWSTR type, WPARAM wParam = 0, LPARAM lParam = 0,
+                    bool async = false);
+
+    // The window's size limits and caption area, from the layout's Window element.
+    SIZE GetInitSize() const { return m_initSize; }
+    void SetInitSize(int cx, int cy);
+    SIZE GetMinInfo() const { return m_minInfo; }
+    void SetMinInfo(int cx, int cy) { m_minInfo = {cx, cy}; }
+    RECT GetCaptionRect() const { return m_caption; }
+    void SetCaptionRect(const RECT& rc) { m_caption = rc; }
+    SIZE GetRoundCorner() const { return m_roundCorner; }
+    void SetRoundCorner(int cx, int cy) { m_roundCorner = {cx, cy}; }
+
+    // Default attributes for every control of a class (the layout's Default element).
+    void AddDefaultAttributeList(LPCWSTR controlName, LPCWSTR attributes);
+    LPCWSTR GetDefaultAttributeList(LPCWSTR controlName) const;
+    // Fonts by id from the layout's Font elements; the default font is the one marked default.
+    struct FontInfo {
+        std::wstring name;
+        int size = 12;
+        bool bold = false;
+        bool underline = false;
+        bool italic = false;
+    };
+    void AddFont(int id, const FontInfo& font, bool isDefault);
+    const FontInfo* GetFont(int id) const;
+
+    // The window's mouse messages: a button press and release over the same control clicks it.
+    // True when the message was consumed (it never is: the window's default processing still
+    // follows, and `result` is left alone).
+    bool MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // Asks the window to repaint itself soon.
+    void Invalidate();
+    // Lays out the tree again over the window's current client size.
+    void NeedUpdate();
+
+    // --- Process-wide skin settings ---
+    static void SetInstance(HINSTANCE hInst);
+    static HINSTANCE GetInstance();
+    // The folder of the running program, with a trailing backslash (Windows form).
+    static CDuiString GetInstancePath();
+    static void SetResourceType(int type);
+    static int GetResourceType();
+    static void SetResourcePath(LPCWSTR path);
+    static const CDuiString& GetResourcePath();
+    // The module holding the skin resources: the instance unless one was set.
+    static HINSTANCE GetResourceDll();
+    static void SetResourceDll(HINSTANCE hInst);
+    // The archive from memory: the bytes are copied, so the caller's buffer may go away. A null
+    // or empty buffer, or one that is not a readable archive, leaves no archive set.
+    static void SetResourceZip(LPVOID data, unsigned int size, LPCWSTR password = nullptr);
+    // The archive from a file: a relative path is taken under the resource path. `cached` is
+    // accepted for compatibility; the archive is always read once and kept.
+    static void SetResourceZip(LPCWSTR zipPath, bool cached = false, LPCWSTR password = nullptr);
+    static bool IsResourceZipSet();
+    // Reads a skin file: from the archive when one is set, else from the resource path on
+    // disk. False when it is not there.
+    static bool LoadSkinFile(LPCWSTR name, std::string* bytes);
+    // Forgets the archive (the skin release at shutdown).
+    static void ReleaseResourceZip();
+
+    // Runs the thread's message loop until WM_QUIT.
+    static void MessageLoop();
+    // Frees memory handed out by the layer in a message (a menu click's name).
+    static void DeletePtr(void* ptr);
+
+private:
+    HWND m_hWnd = nullptr;
+    CControlUI* m_root = nullptr;
+    CControlUI* m_pressed = nullptr; // compared only, never dereferenced: it may be gone
+    std::vector<INotifyUI*> m_notifiers;
+    SIZE m_initSize{};
+    SIZE m_minInfo{};
+    SIZE m_roundCorner{};
+    RECT m_caption{};
+    std::map<std::wstring, std::wstring> m_defaults;
+    std::map<int, FontInfo> m_fonts;
+    int m_defaultFont = -1;
+};
+
+// The skin resource holder of the resource-module kind. Process-wide.
+class DUILIB_API CResourceManager {
+public:
+    static CResourceManager* GetInstance();
+    // Loads the resource's text (a layout index of the resource module). False when absent.
+    BOOL LoadResource(LPCWSTR resourceName, LPCWSTR type);
+    // Releases the skin: the loaded resource and the archive.
+    void Release();
+
+private:
+    CResourceManager() = default;
+    std::string m_resource;
+};
+
+} // namespace DuiLib

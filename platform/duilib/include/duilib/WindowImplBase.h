@@ -1,0 +1,44 @@
+// WindowImplBase: a CWindowWnd whose content is a layout of the skin. On WM_CREATE it builds the
+// layout named by GetSkinFile (under GetSkinFolder) into its paint manager, then calls
+// InitWindow. Message handlers receive a `bHandled` flag that starts true for HandleMessage's
+// own branches and false for HandleCustomMessage; a message nobody handled goes to the
+// default window procedure.
+#pragma once
+
+#include "duilib/UIBase.h"
+#include "duilib/UIControl.h"
+
+namespace DuiLib {
+
+class DUILIB_API WindowImplBase : public CWindowWnd, public INotifyUI {
+public:
+    WindowImplBase() = default;
+    ~WindowImplBase() override = default;
+
+    virtual void InitWindow() {}
+    void OnFinalMessage(HWND hWnd) override;
+    void Notify(TNotifyUI& msg) override;
+    // Called for "click" notifications from Notify.
+    virtual void OnClick(TNotifyUI& msg);
+
+    CPaintManagerUI& PaintManager() { return m_PaintManager; }
+
+protected:
+    virtual CDuiString GetSkinFolder() { return CDuiString(); }
+    virtual CDuiString GetSkinFile() = 0;
+    LPCWSTR GetWindowClassName() const override = 0;
+    UINT GetClassStyle() const override { return CS_DBLCLKS; }
+
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    virtual LRESULT HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnCreate(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnClose(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnSize(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnSysCommand(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnKeyDown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+
+    CPaintManagerUI m_PaintManager;
+};
+
+} // namespace DuiLib

@@ -1,0 +1,198 @@
+#include "window_host.h"
+
+#include "duilib/UIControl.h"
+#include "duilib/UIUser32.h"
+#include "internal.h"
+#include "painter.h"
+#include "window_table.h"
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QUrl>
+#include <QWindow>
+
+namespace duilib {
+
+namespace {
+
+Qt::WindowFlags FlagsFor(DWORD style, DWORD exStyle) {
+    // The skin draws the whole window, caption included, as the layouts are designed.
+    Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint;
+    if (exStyle & WS_EX_TOOLWINDOW) {
+        flags |= Qt::Tool;
+    }
+    if (exStyle & WS_EX_TOPMOST) {
+        flags |= Qt::WindowStaysOnTopHint;
+    }
+    (void)style;
+    return flags;
+}
+
+LPARAM PointParam(const QPoint& pt) {
+    return MAKELPARAM(pt.x(), pt.y());
+}
+
+} // namespace
+
+HostWidget::HostWidget(HWND hwnd, DWORD style, DWORD exStyle, QWidget* owner)
+    : QWidget(owner, FlagsFor(style, exStyle)), m_hwnd(hwnd) {
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setAcceptDrops(true);
+    setMouseTracking(false);
+}
+
+void HostWidget::Detach() {
+    m_hwnd = nullptr;
+    m_manager = nullptr;
+}
+
+void HostWidget::ReportGeometry() {
+    if (!m_hwnd) {
+        return;
+    }
+    const QPoint pos = geometry().topLeft();
+    const QSize size = geometry().size();
+    HWND hwnd = m_hwnd;
+    if (pos != m_reportedPos) {
+        m_reportedPos = pos;
+        SendMessageW(hwnd, WM_MOVE, 0, PointParam(pos));
+    }
+    if (m_hwnd && size != m_reportedSize) {
+        m_reportedSize = size;
+        if (m_manager) {
+            m_manager->NeedUpdate();
+        }
+        SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(size.width(), size.height()));
+    }
+}
+
+void HostWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    if (m_manager) {
+        PaintTree(painter, *m_manager);
+    }
+}
+
+void HostWidget::mousePressEvent(QMouseEvent* event) {
+    if (!m_hwnd || event->button() != Qt::LeftButton) {
+        return;
+    }
+    const QPoint pt = event->position().toPoint();
+    SendMessageW(m_hwnd, WM_LBUTTONDOWN, MK_LBUTTON, PointParam(pt));
+    // Dragging by the caption area moves the window, as a title bar would.
+    if (m_manager && windowHandle()) {
+        const RECT caption = m_manager->GetCaptionRect();
+        if (pt.y() < caption.top + (caption.bottom - caption.top) && caption.bottom > 0) {
+            auto* control = m_manager->FindControl(POINT{pt.x(), pt.y()});
+            if (!control || !control->GetInterface(L"Button")) {
+                windowHandle()->startSystemMove();
+            }
+        }
+    }
+}
+
+void HostWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_hwnd && event->button() == Qt::LeftButton) {
+        SendMessageW(m_hwnd, WM_LBUTTONUP, 0, PointParam(event->position().toPoint()));
+    }
+}
+
+void HostWidget::moveEvent(QMoveEvent*) {
+    ReportGeometry();
+}
+
+void HostWidget::resizeEvent(QResizeEvent*) {
+    ReportGeometry();
+}
+
+void HostWidget::closeEvent(QCloseEvent* event) {
+    // Closing goes through the window's own messages, which decide whether it closes.
+    event->ignore();
+    if (m_hwnd) {
+        SendMessageW(m_hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+}
+
+bool HostWidget::AcceptsFiles() const {
+    return m_hwnd && (GetWindowLongPtrW(m_hwnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0;
+}
+
+void HostWidget::dragEnterEvent(QDragEnterEvent* event) {
+    if (AcceptsFiles() && event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void HostWidget::dropEvent(QDropEvent* event) {
+    if (!AcceptsFiles()) {
+        return;
+    }
+    std::vector<std::wstring> files;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            files.push_back(win32::ToWindowsPath(url.toLocalFile().toStdString()));
+        }
+    }
+    if (files.empty()) {
+        return;
+    }
+    const QPoint pt = event->position().toPoint();
+    HDROP drop = NewDrop(files, POINT{pt.x(), pt.y()});
+    if (!PostMessageW(m_hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0)) {
+        DragFinish(drop);
+        return;
+    }
+    event->acceptProposedAction();
+}
+
+HostWidget* CreateHost(HWND hwnd, const CREATESTRUCTW& create) {
+    if (!EnsureUi()) {
+        return nullptr;
+    }
+    QWidget* owner = HostOf(create.hwndParent);
+    auto* host = new HostWidget(hwnd, static_cast<DWORD>(create.style), create.dwExStyle, owner);
+    host->setWindowTitle(QString::fromStdWString(create.lpszName ? create.lpszName : L""));
+    const int width = create.cx == CW_USEDEFAULT ? 640 : create.cx;
+    const int height = create.cy == CW_USEDEFAULT ? 480 : create.cy;
+    host->resize(std::max(width, 1), std::max(height, 1));
+    if (create.x != CW_USEDEFAULT && create.y != CW_USEDEFAULT) {
+        host->move(create.x, create.y);
+    }
+    if (auto window = win32::LookupWindow(hwnd)) {
+        window->SetObject(host);
+    }
+    return host;
+}
+
+HostWidget* HostOf(HWND hwnd) {
+    auto window = win32::LookupWindow(hwnd);
+    return window ? dynamic_cast<HostWidget*>(window->Object()) : nullptr;
+}
+
+void AttachManager(HWND hwnd, DuiLib::CPaintManagerUI* manager) {
+    if (auto* host = HostOf(hwnd)) {
+        host->SetManager(manager);
+    }
+}
+
+void DestroyHost(HWND hwnd) {
+    auto window = win32::LookupWindow(hwnd);
+    auto* host = window ? dynamic_cast<HostWidget*>(window->Object()) : nullptr;
+    if (!host) {
+        return;
+    }
+    window->SetObject(nullptr);
+    host->Detach();
+    host->hide();
+    // Owned windows are destroyed before their owner, so the widget has no children left that
+    // still need it; it may be in the middle of one of its own event handlers, though.
+    host->setParent(nullptr);
+    host->deleteLater();
+}
+
+} // namespace duilib

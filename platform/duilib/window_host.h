@@ -1,0 +1,60 @@
+// The widget that shows a window of the layer on screen and turns Qt's input and geometry
+// events into the window's messages. Private to the layer; UI thread only.
+#pragma once
+
+#include <windows.h>
+
+#include <QWidget>
+
+namespace DuiLib {
+class CPaintManagerUI;
+}
+
+namespace duilib {
+
+class HostWidget : public QWidget {
+public:
+    HostWidget(HWND hwnd, DWORD style, DWORD exStyle, QWidget* owner);
+
+    HWND Handle() const { return m_hwnd; }
+    void SetManager(DuiLib::CPaintManagerUI* manager) { m_manager = manager; }
+    // The window's handle is dying: no message goes out from here on.
+    void Detach();
+    // Sends WM_MOVE and WM_SIZE for whatever changed since they were last sent.
+    void ReportGeometry();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    bool AcceptsFiles() const;
+
+    HWND m_hwnd;
+    DuiLib::CPaintManagerUI* m_manager = nullptr;
+    QPoint m_reportedPos{INT_MIN, INT_MIN};
+    QSize m_reportedSize{-1, -1};
+};
+
+// Makes sure a QApplication exists (widgets need one). False when another kind of application
+// object was made first, in which case no window can be shown.
+bool EnsureUi();
+
+// Creates the widget for a window being created and enters it in the window table.
+HostWidget* CreateHost(HWND hwnd, const CREATESTRUCTW& create);
+// The widget of a window, or null (dead handle, message-only window).
+HostWidget* HostOf(HWND hwnd);
+void AttachManager(HWND hwnd, DuiLib::CPaintManagerUI* manager);
+// Hides and releases the widget of a dying window.
+void DestroyHost(HWND hwnd);
+
+// A drop handed to a window as WM_DROPFILES (HDROP): the files in Windows form.
+HDROP NewDrop(const std::vector<std::wstring>& files, POINT pt);
+
+} // namespace duilib
