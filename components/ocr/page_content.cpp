@@ -71,12 +71,12 @@ PageFacts InspectPage(QPDFPageObjectHelper& page) {
 
 } // namespace
 
-ImagePdfAnswer InspectPages(const std::string& path, const std::string& range,
+ImagePdfAnswer InspectPages(FILE* file, const std::string& name, const std::string& range,
                             std::string* reason) {
     try {
         QPDF pdf;
         pdf.setSuppressWarnings(true);
-        pdf.processFile(path.c_str());
+        pdf.processFile(name.c_str(), file, false);
         std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
         const auto selected = SelectPages(range, static_cast<int>(pages.size()));
         if (!selected) {

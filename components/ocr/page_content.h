@@ -1,8 +1,8 @@
 // What a PDF's pages carry, read with qpdf: text-showing operators and images.
 #pragma once
 
+#include <cstdio>
 #include <string>
-#include <vector>
 
 namespace ocr {
 
@@ -12,10 +12,12 @@ enum class ImagePdfAnswer {
     Unreadable, // missing, damaged, encrypted, or a malformed range
 };
 
-// Looks at the pages `range` selects (see SelectPages) in the file at the host path `path`.
+// Looks at the pages `range` selects (see SelectPages) in the open file `file` (left open;
+// `name` names it in messages).
 // Text counts wherever it is drawn: in the page's content streams and in the form XObjects they
 // use, however deeply nested. Images are image XObjects (also nested in forms) and inline
 // images. Catches every exception; `reason` gets the library's error text for diagnosis.
-ImagePdfAnswer InspectPages(const std::string& path, const std::string& range, std::string* reason);
+ImagePdfAnswer InspectPages(FILE* file, const std::string& name, const std::string& range,
+                            std::string* reason);
 
 } // namespace ocr

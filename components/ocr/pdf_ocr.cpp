@@ -2,10 +2,40 @@
 
 #include "page_content.h"
 
+#include <windows.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <new>
 #include <string>
+
+namespace {
+
+bool IsDrivePath(const char* path) {
+    const char drive = path[0];
+    return ((drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z')) && path[1] == ':' &&
+           (path[2] == '\\' || path[2] == '/');
+}
+
+// The system hands over Windows paths in its ANSI code page (Z:\... for host files, C:\...
+// inside its prefix): those are opened through the win32 layer, which maps them as it does for
+// the caller. Anything else is taken as a host path.
+FILE* OpenPdf(const char* path) {
+    if (!IsDrivePath(path)) {
+        return std::fopen(path, "rb");
+    }
+    const int count = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+    if (count <= 0) {
+        return nullptr;
+    }
+    std::wstring wide(static_cast<size_t>(count), L'\0');
+    if (MultiByteToWideChar(CP_ACP, 0, path, -1, wide.data(), count) != count) {
+        return nullptr;
+    }
+    return _wfopen(wide.c_str(), L"rb");
+}
+
+} // namespace
 
 CPdfOcr::CPdfOcr() noexcept = default;
 
@@ -16,8 +46,14 @@ bool CPdfOcr::IsImagePdf(const char* path, const char* range, const char*) noexc
         return false;
     }
     try {
+        FILE* file = OpenPdf(path);
+        if (!file) {
+            return false;
+        }
         std::string reason;
-        const ocr::ImagePdfAnswer answer = ocr::InspectPages(path, range ? range : "", &reason);
+        const ocr::ImagePdfAnswer answer =
+            ocr::InspectPages(file, path, range ? range : "", &reason);
+        std::fclose(file);
         if (answer == ocr::ImagePdfAnswer::Unreadable && std::getenv("OCR_DEBUG")) {
             std::fprintf(stderr, "ocr: %s: %s\n", path, reason.c_str());
         }

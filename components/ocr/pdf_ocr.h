@@ -24,10 +24,10 @@ public:
     virtual ~CPdfOcr();
 
     // True when the pages in `range` carry no text and at least one image. `path` is a file
-    // path in the process's ANSI code page (taken as UTF-8, the code page of the host's usual
-    // locales). `range` lists 1-based pages and spans separated by commas ("1-3", "2",
-    // "1-2,5"); spans are clipped to the page count and a null or empty range means every page.
-    // `reserved` is not read; callers pass null.
+    // path in the process's ANSI code page: a Windows drive path (opened through the win32
+    // layer, as the caller would open it) or else a host path. `range` lists 1-based pages and
+    // spans separated by commas ("1-3", "2", "1-2,5"); spans are clipped to the page count and a
+    // null or empty range means every page. `reserved` is not read; callers pass null.
     bool IsImagePdf(const char* path, const char* range, const char* reserved) noexcept;
 };
 

@@ -12,6 +12,7 @@
 #include <qpdf/QPDFWriter.hh>
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -149,8 +150,21 @@ TEST_F(OcrModule, UnreadableFilesAnswerFalse) {
     }
 }
 
-TEST_F(OcrModule, PathsWithNonAsciiNamesAreOpened) {
-    EXPECT_TRUE(Ask(Write("扫描 件.pdf", {Page::Image})));
+TEST_F(OcrModule, HostPathsAndDrivePathsAreBothOpened) {
+    const std::string host = Write("扫描 件.pdf", {Page::Image});
+    EXPECT_TRUE(Ask(host));
+    // The library hands over Windows paths: Z: is the host root, C: the prefix.
+    std::string onZ = "Z:" + host;
+    for (char& ch : onZ) {
+        ch = ch == '/' ? '\\' : ch;
+    }
+    EXPECT_TRUE(Ask(onZ));
+    const char* prefix = std::getenv("WIN32_DRIVE_C");
+    ASSERT_NE(prefix, nullptr);
+    ASSERT_TRUE(samplepdf::WriteFile(std::string(prefix) + "/scan on c.pdf",
+                                     samplepdf::MakePdf({Page::Image})));
+    EXPECT_TRUE(Ask("C:\\scan on c.pdf"));
+    EXPECT_FALSE(Ask("C:\\missing.pdf"));
 }
 
 } // namespace
