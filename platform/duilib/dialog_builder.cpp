@@ -2,44 +2,46 @@
 #include "duilib/UIDlgBuilder.h"
 #include "duilib/UIControls.h"
 #include "duilib/UIList.h"
+#include "duilib/UIMenu.h"
 #include "attributes.h"
 
 #include <QDebug>
 #include <QXmlStreamReader>
 
+#include <map>
+
 namespace DuiLib {
 
 namespace {
 
+template <typename T>
+CControlUI* Make() {
+    return new T;
+}
+
 CControlUI* NewControl(const std::wstring& name, IDialogBuilderCallback* callback) {
-    if (name == L"Control")
-        return new CControlUI;
-    if (name == L"Container")
-        return new CContainerUI;
-    if (name == L"VerticalLayout")
-        return new CVerticalLayoutUI;
-    if (name == L"HorizontalLayout")
-        return new CHorizontalLayoutUI;
-    if (name == L"TabLayout")
-        return new CTabLayoutUI;
-    if (name == L"Label")
-        return new CLabelUI;
-    if (name == L"Text")
-        return new CTextUI;
-    if (name == L"Button")
-        return new CButtonUI;
-    if (name == L"Progress")
-        return new CProgressUI;
-    if (name == L"RichEdit")
-        return new CRichEditUI;
-    if (name == L"ActiveX")
-        return new CActiveXUI;
-    if (name == L"List")
-        return new CListUI;
-    if (name == L"ListHeader")
-        return new CListHeaderUI;
-    if (name == L"ListContainerElement")
-        return new CListContainerElementUI;
+    static const std::map<std::wstring, CControlUI* (*)()> kFactories = {
+        {L"Control", &Make<CControlUI>},
+        {L"Container", &Make<CContainerUI>},
+        {L"VerticalLayout", &Make<CVerticalLayoutUI>},
+        {L"HorizontalLayout", &Make<CHorizontalLayoutUI>},
+        {L"TabLayout", &Make<CTabLayoutUI>},
+        {L"Label", &Make<CLabelUI>},
+        {L"Text", &Make<CTextUI>},
+        {L"Button", &Make<CButtonUI>},
+        {L"Progress", &Make<CProgressUI>},
+        {L"RichEdit", &Make<CRichEditUI>},
+        {L"ActiveX", &Make<CActiveXUI>},
+        {L"List", &Make<CListUI>},
+        {L"ListHeader", &Make<CListHeaderUI>},
+        {L"ListContainerElement", &Make<CListContainerElementUI>},
+        {L"Menu", &Make<CMenuUI>},
+        {L"MenuElement", &Make<CMenuElementUI>},
+    };
+    auto it = kFactories.find(name);
+    if (it != kFactories.end()) {
+        return it->second();
+    }
     return callback ? callback->CreateControl(name.c_str()) : nullptr;
 }
 

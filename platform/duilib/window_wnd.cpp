@@ -17,7 +17,20 @@ struct CWindowWnd::ModalState {
 
 CWindowWnd::CWindowWnd() = default;
 
-CWindowWnd::~CWindowWnd() = default;
+CWindowWnd::~CWindowWnd() {
+    // An object that goes while its window lives must not be called again: the window loses
+    // its object first, then goes too.
+    if (m_hWnd && IsWindow(m_hWnd)) {
+        HWND hwnd = m_hWnd;
+        m_hWnd = nullptr;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        duilib::DestroyHost(hwnd);
+        DestroyWindow(hwnd);
+    }
+    if (m_modal) {
+        m_modal->done = true;
+    }
+}
 
 bool CWindowWnd::RegisterWindowClass() {
     WNDCLASSEXW wc{};

@@ -12,3 +12,4 @@
 #include "duilib/UIDlgBuilder.h"
 #include "duilib/UIBase.h"
 #include "duilib/WindowImplBase.h"
+#include "duilib/UIMenu.h"

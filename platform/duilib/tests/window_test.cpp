@@ -292,3 +292,125 @@ TEST(DuiDrop, QueriesCopyWithoutOverflowAndRejectStaleHandles) {
     EXPECT_TRUE(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
     DestroyWindow(hwnd);
 }
+
+namespace {
+
+const char kMenuLayout[] = R"(<?xml version="1.0" encoding="utf-8"?>
+<Window size="120,64">
+  <Menu>
+    <MenuElement name="qqqueryme" text="联系客服" height="32"/>
+    <MenuElement name="exitme" text="退出" height="32"/>
+  </Menu>
+</Window>)";
+
+class MenuTarget : public TestWindow {
+public:
+    std::vector<std::wstring> menuClicks;
+    LRESULT HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override {
+        if (msg == DUI_MENU_CLICK_MESSAGE && wParam) {
+            auto* name = reinterpret_cast<wchar_t*>(wParam);
+            menuClicks.push_back(name);
+            CPaintManagerUI::DeletePtr(name);
+        }
+        return TestWindow::HandleCustomMessage(msg, wParam, lParam, bHandled);
+    }
+};
+
+class DuiMenu : public DuiWindow {
+protected:
+    void SetUp() override {
+        auto bytes = duilibtest::MakeArchive({{"Test.xml", kLayout}, {"gzh.xml", kMenuLayout}},
+                                             "kavrentolis");
+        CPaintManagerUI::SetResourceZip(bytes.data(), static_cast<unsigned>(bytes.size()),
+                                        L"kavrentolis");
+    }
+};
+
+} // namespace
+
+TEST_F(DuiMenu, ItemClickReachesTheManagersWindowAndClosesTheMenu) {
+    MenuTarget target;
+    HWND targetHwnd = target.Create(nullptr, L"main", WS_POPUP | WS_VISIBLE, 0);
+    CMenuWnd menu;
+    menu.Init(nullptr, L"gzh.xml", POINT{100, 400}, &target.PaintManager(), nullptr,
+              eMenuAlignment_Left | eMenuAlignment_Bottom);
+    HWND menuHwnd = menu.GetHWND();
+    ASSERT_NE(menuHwnd, nullptr);
+    EXPECT_TRUE(IsWindowVisible(menuHwnd));
+    EXPECT_EQ(GetParent(menuHwnd), targetHwnd);
+    RECT rc{};
+    GetWindowRect(menuHwnd, &rc);
+    EXPECT_EQ(rc.left, 100);
+    EXPECT_EQ(rc.bottom, 400); // bottom-aligned: opens upwards from the point
+
+    ASSERT_NE(menu.PaintManager().GetRoot(), nullptr);
+    CControlUI* item = menu.FindControl(L"qqqueryme");
+    ASSERT_NE(item, nullptr);
+    SendMessageW(menuHwnd, WM_LBUTTONDOWN, MK_LBUTTON, CentreOf(item));
+    SendMessageW(menuHwnd, WM_LBUTTONUP, 0, CentreOf(item));
+    Pump();
+    EXPECT_EQ(target.menuClicks, std::vector<std::wstring>{L"qqqueryme"});
+    EXPECT_FALSE(IsWindow(menuHwnd));
+    DestroyWindow(targetHwnd);
+}
+
+TEST_F(DuiMenu, TopAlignedMenuOpensDownwardsAndDeletingItClosesIt) {
+    MenuTarget target;
+    HWND targetHwnd = target.Create(nullptr, L"main", WS_POPUP, 0);
+    auto* menu = new CMenuWnd;
+    menu->Init(nullptr, L"gzh.xml", POINT{10, 20}, &target.PaintManager(), nullptr,
+               eMenuAlignment_Left | eMenuAlignment_Top);
+    HWND menuHwnd = menu->GetHWND();
+    RECT rc{};
+    GetWindowRect(menuHwnd, &rc);
+    EXPECT_EQ(rc.left, 10);
+    EXPECT_EQ(rc.top, 20);
+    delete menu; // the opener frees its menu while it is open
+    EXPECT_FALSE(IsWindow(menuHwnd));
+    Pump();
+    EXPECT_TRUE(target.menuClicks.empty());
+    DestroyWindow(targetHwnd);
+}
+
+TEST_F(DuiWindow, DeletingTheObjectOfALiveWindowDestroysTheWindow) {
+    auto* window = new TestWindow;
+    HWND hwnd = window->Create(nullptr, L"test", WS_POPUP, 0);
+    ASSERT_TRUE(IsWindow(hwnd));
+    delete window;
+    EXPECT_FALSE(IsWindow(hwnd));
+    SetLastError(0xDEADBEEF);
+    EXPECT_EQ(SendMessageW(hwnd, WM_USER + 7, 1, 0), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+}
+
+TEST_F(DuiWindow, PostedMessagesReachTheirOwnWindowOnly) {
+    TestWindow first;
+    TestWindow second;
+    HWND a = first.Create(nullptr, L"a", WS_POPUP, 0);
+    HWND b = second.Create(nullptr, L"b", WS_POPUP, 0);
+    first.custom.clear();
+    second.custom.clear();
+    PostMessageW(a, WM_USER + 1, 0, 0);
+    PostMessageW(b, WM_USER + 2, 0, 0);
+    SendMessageW(b, WM_USER + 3, 0, 0);
+    Pump();
+    EXPECT_EQ(first.custom, std::vector<UINT>{WM_USER + 1});
+    EXPECT_EQ(second.custom, (std::vector<UINT>{WM_USER + 3, WM_USER + 2}));
+    DestroyWindow(a);
+    DestroyWindow(b);
+}
+
+TEST_F(DuiWindow, CenterWindowCentresOverTheOwner) {
+    TestWindow owner;
+    HWND ownerHwnd = owner.Create(nullptr, L"owner", WS_POPUP | WS_VISIBLE, 0);
+    SetWindowPos(ownerHwnd, nullptr, 100, 100, 800, 600, SWP_NOZORDER);
+    TestWindow child;
+    HWND hwnd = child.Create(ownerHwnd, L"child", WS_POPUP, WS_EX_TOOLWINDOW);
+    child.CenterWindow();
+    RECT rc{};
+    GetWindowRect(hwnd, &rc);
+    EXPECT_EQ(rc.left, 100 + (800 - 400) / 2);
+    EXPECT_EQ(rc.top, 100 + (600 - 300) / 2);
+    DestroyWindow(ownerHwnd); // owned windows go with their owner
+    EXPECT_FALSE(IsWindow(hwnd));
+}

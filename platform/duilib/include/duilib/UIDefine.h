@@ -14,10 +14,10 @@
 #define UILIB_ZIPRESOURCE 4
 
 // Menu alignment flags for CMenuWnd::Init.
-#define eMenuAlignment_Left 1 << 1
-#define eMenuAlignment_Top 1 << 2
-#define eMenuAlignment_Right 1 << 3
-#define eMenuAlignment_Bottom 1 << 4
+#define eMenuAlignment_Left (1 << 1)
+#define eMenuAlignment_Top (1 << 2)
+#define eMenuAlignment_Right (1 << 3)
+#define eMenuAlignment_Bottom (1 << 4)
 
 // Notification types the system switches on.
 #define DUI_MSGTYPE_CLICK (L"click")
@@ -25,3 +25,7 @@
 #define DUI_MSGTYPE_WINDOWINIT (L"windowinit")
 #define DUI_MSGTYPE_SELECTCHANGED (L"selectchanged")
 #define DUI_MSGTYPE_MENU (L"menu")
+#define DUI_MSGTYPE_ITEMCLICK (L"itemclick")
+
+// What a popup menu sends its opener's window for a clicked item (WM_USER + 121).
+#define DUI_MENU_CLICK_MESSAGE 1145
