@@ -85,22 +85,27 @@ ImageSpec ParseImage(const std::wstring& text) {
     return spec;
 }
 
+QImage LoadSkinImage(const std::wstring& file) {
+    QImage picture;
+    const bool onDisk = file.size() > 2 && file[1] == L':';
+    if (onDisk) {
+        picture.load(QString::fromStdString(win32::ToHostPath(file)));
+    } else {
+        std::string bytes;
+        if (DuiLib::CPaintManagerUI::LoadSkinFile(file.c_str(), &bytes)) {
+            picture.loadFromData(reinterpret_cast<const uchar*>(bytes.data()),
+                                 static_cast<int>(bytes.size()));
+        }
+    }
+    return picture;
+}
+
 void DrawImage(const PaintContext& context, const std::wstring& image, const RECT& area) {
     if (image.empty()) {
         return;
     }
     const ImageSpec spec = ParseImage(image);
-    QImage picture;
-    const bool onDisk = spec.file.size() > 2 && spec.file[1] == L':';
-    if (onDisk) {
-        picture.load(QString::fromStdString(win32::ToHostPath(spec.file)));
-    } else {
-        std::string bytes;
-        if (DuiLib::CPaintManagerUI::LoadSkinFile(spec.file.c_str(), &bytes)) {
-            picture.loadFromData(reinterpret_cast<const uchar*>(bytes.data()),
-                                 static_cast<int>(bytes.size()));
-        }
-    }
+    const QImage picture = LoadSkinImage(spec.file);
     if (picture.isNull()) {
         return;
     }

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <QImage>
 #include <QPainter>
 
 #include <string>
@@ -29,6 +30,10 @@ struct ImageSpec {
     bool hasDest = false;
 };
 ImageSpec ParseImage(const std::wstring& text);
+
+// Reads an image of the skin (archive or resource folder) or of the disk (a Windows path with
+// a drive). A null image when it cannot be read.
+QImage LoadSkinImage(const std::wstring& file);
 
 // Draws an image of the skin (archive or resource folder) or of the disk (a Windows path with
 // a drive) into `area`. Nothing is drawn for an image that cannot be read.

@@ -1,0 +1,173 @@
+// What arrives from the desktop through a window's widget: dropped files, images, message boxes.
+#include "UIlib.h"
+#include "internal.h"
+#include "painter.h"
+#include "skin_fixture.h"
+#include "window_host.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QDropEvent>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace DuiLib;
+
+namespace {
+
+class DropWindow : public WindowImplBase {
+public:
+    std::vector<std::wstring> drops;
+    POINT point{-1, -1};
+    CDuiString GetSkinFile() override { return L"none.xml"; }
+    LPCWSTR GetWindowClassName() const override { return L"DuiDropWnd"; }
+    LRESULT HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM, BOOL& bHandled) override {
+        if (msg == WM_DROPFILES) {
+            HDROP drop = reinterpret_cast<HDROP>(wParam);
+            const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+            for (UINT i = 0; i < count; ++i) {
+                std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+                path.resize(DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
+                drops.push_back(path);
+            }
+            DragQueryPoint(drop, &point);
+            DragFinish(drop);
+        }
+        bHandled = FALSE;
+        return 0;
+    }
+};
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageW(&msg);
+    }
+}
+
+void DropOn(HWND hwnd, const QStringList& hostPaths) {
+    auto* host = duilib::HostOf(hwnd);
+    ASSERT_NE(host, nullptr);
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : hostPaths) {
+        urls.push_back(QUrl::fromLocalFile(path));
+    }
+    data.setUrls(urls);
+    // As the desktop does it: the drag enters, then the files are dropped.
+    QDragEnterEvent enter(QPoint(12, 34), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(host, &enter);
+    QDropEvent drop(QPointF(12, 34), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(host, &drop);
+}
+
+} // namespace
+
+TEST(DuiDrops, FilesDroppedFromTheDesktopArriveInWindowsForm) {
+    DropWindow window;
+    HWND hwnd = window.Create(nullptr, L"drop", WS_POPUP, WS_EX_ACCEPTFILES);
+    ASSERT_NE(hwnd, nullptr);
+    const std::string inPrefix = win32::ToHostPath(L"C:\\docs\\a.pdf");
+    DropOn(hwnd, {QString::fromStdString(inPrefix), QStringLiteral("/srv/b c.PDF")});
+    EXPECT_TRUE(window.drops.empty()); // posted, not sent
+    Pump();
+    std::vector<std::wstring> expected{L"C:\\docs\\a.pdf", L"Z:\\srv\\b c.PDF"};
+    EXPECT_EQ(window.drops, expected);
+    EXPECT_EQ(window.point.x, 12);
+    EXPECT_EQ(window.point.y, 34);
+    DestroyWindow(hwnd);
+}
+
+TEST(DuiDrops, AWindowThatDoesNotAcceptFilesGetsNoDrop) {
+    DropWindow window;
+    HWND hwnd = window.Create(nullptr, L"drop", WS_POPUP, 0);
+    DropOn(hwnd, {QStringLiteral("/srv/a.pdf")});
+    Pump();
+    EXPECT_TRUE(window.drops.empty());
+    DragAcceptFiles(hwnd, TRUE);
+    DropOn(hwnd, {QStringLiteral("/srv/a.pdf")});
+    Pump();
+    EXPECT_EQ(window.drops, std::vector<std::wstring>{L"Z:\\srv\\a.pdf"});
+    DestroyWindow(hwnd);
+}
+
+TEST(DuiDrops, QueryTruncatesWithinTheBufferAndStaleHandlesGiveNothing) {
+    HDROP drop = duilib::NewDrop({L"C:\\abcdef.pdf"}, POINT{1, 2});
+    WCHAR buffer[8];
+    std::fill(std::begin(buffer), std::end(buffer), L'#');
+    EXPECT_EQ(DragQueryFileW(drop, 0, buffer, 4), 3u);
+    EXPECT_EQ(std::wstring(buffer, 4), std::wstring(L"C:\\\0", 4));
+    EXPECT_EQ(buffer[4], L'#'); // nothing written past cch
+    EXPECT_EQ(DragQueryFileW(drop, 1, buffer, 8), 0u);
+    EXPECT_EQ(DragQueryFileW(drop, 0, buffer, 0), 0u);
+    DragFinish(drop);
+    EXPECT_EQ(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0), 0u);
+    POINT pt{7, 7};
+    EXPECT_FALSE(DragQueryPoint(drop, &pt));
+    DragFinish(drop); // a second release is ignored
+}
+
+TEST(DuiImages, ImageAttributesNameFileSourceAndDest) {
+    const auto spec = duilib::ParseImage(L"file='img/qr.png' source='0,0,30,20' dest='5,5,35,25'");
+    EXPECT_EQ(spec.file, L"img/qr.png");
+    ASSERT_TRUE(spec.hasSource);
+    EXPECT_EQ(spec.source.right, 30);
+    EXPECT_EQ(spec.source.bottom, 20);
+    ASSERT_TRUE(spec.hasDest);
+    EXPECT_EQ(spec.dest.left, 5);
+    const auto bare = duilib::ParseImage(L"C:\\pics\\qr.png");
+    EXPECT_EQ(bare.file, L"C:\\pics\\qr.png");
+    EXPECT_FALSE(bare.hasSource);
+    EXPECT_FALSE(bare.hasDest);
+}
+
+TEST(DuiImages, ImagesComeFromTheArchiveOrFromTheDisk) {
+    ASSERT_TRUE(duilib::EnsureUi());
+    QImage image(6, 4, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    auto bytes = duilibtest::MakeArchive({{"img/a.png", png.toStdString()}}, "kavrentolis");
+    CPaintManagerUI::SetResourceZip(bytes.data(), static_cast<unsigned>(bytes.size()),
+                                    L"kavrentolis");
+    EXPECT_EQ(duilib::LoadSkinImage(L"img/a.png").size(), QSize(6, 4));
+    EXPECT_TRUE(duilib::LoadSkinImage(L"img/missing.png").isNull());
+
+    const std::string onDisk = win32::ToHostPath(L"C:\\qr.png");
+    ASSERT_TRUE(image.save(QString::fromStdString(onDisk), "PNG"));
+    EXPECT_EQ(duilib::LoadSkinImage(L"C:\\qr.png").size(), QSize(6, 4));
+    EXPECT_TRUE(duilib::LoadSkinImage(L"C:\\nothing.png").isNull());
+    CResourceManager::GetInstance()->Release();
+}
+
+TEST(DuiMessageBox, ReturnsTheButtonPressedFromTheSystemsButtonSet) {
+    ASSERT_TRUE(duilib::EnsureUi());
+    auto press = [](QMessageBox::StandardButton which) {
+        QTimer::singleShot(0, [which] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
+                    if (QAbstractButton* button = box->button(which)) {
+                        button->click();
+                    }
+                }
+            }
+        });
+    };
+    press(QMessageBox::No);
+    EXPECT_EQ(MessageBoxW(nullptr, L"保存吗？", L"提示", MB_YESNOCANCEL), IDNO);
+    press(QMessageBox::Retry);
+    EXPECT_EQ(MessageBoxW(nullptr, L"text", nullptr, MB_RETRYCANCEL | MB_ICONWARNING), IDRETRY);
+    press(QMessageBox::Ok);
+    EXPECT_EQ(MessageBoxW(nullptr, L"text", L"title", MB_OK), IDOK);
+}
