@@ -37,6 +37,7 @@ extern "C" BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
             host->hide();
             break;
         case SW_MINIMIZE:
+        case SW_SHOWMINIMIZED:
             host->showMinimized();
             break;
         case SW_MAXIMIZE:
@@ -94,9 +95,10 @@ extern "C" BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
     }
     *lpRect = RECT{};
     if (auto* host = duilib::HostOf(hWnd)) {
-        const QRect geometry = host->geometry();
-        *lpRect = RECT{geometry.left(), geometry.top(), geometry.left() + geometry.width(),
-                       geometry.top() + geometry.height()};
+        // A child's geometry is relative to its parent; the answer is in screen coordinates.
+        const QPoint origin = host->isWindow() ? host->pos() : host->mapToGlobal(QPoint(0, 0));
+        *lpRect =
+            RECT{origin.x(), origin.y(), origin.x() + host->width(), origin.y() + host->height()};
     }
     return TRUE;
 }

@@ -20,6 +20,9 @@ namespace duilib {
 namespace {
 
 Qt::WindowFlags FlagsFor(DWORD style, DWORD exStyle) {
+    if (style & WS_CHILD) {
+        return Qt::Widget; // inside its parent's widget
+    }
     // The skin draws the whole window, caption included, as the layouts are designed.
     Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint;
     if (exStyle & WS_EX_TOOLWINDOW) {
@@ -28,7 +31,6 @@ Qt::WindowFlags FlagsFor(DWORD style, DWORD exStyle) {
     if (exStyle & WS_EX_TOPMOST) {
         flags |= Qt::WindowStaysOnTopHint;
     }
-    (void)style;
     return flags;
 }
 

@@ -7,14 +7,8 @@
 
 #include <windows.h>
 
-#define SW_HIDE 0
-#define SW_SHOWNORMAL 1
-#define SW_SHOW 5
+// SW_HIDE, SW_SHOW and the other show commands come from win32/shell.h.
 #define SW_SHOWNA 8
-#define SW_RESTORE 9
-#define SW_SHOWNOACTIVATE 4
-#define SW_MINIMIZE 6
-#define SW_MAXIMIZE 3
 
 #define SWP_NOSIZE 0x0001
 #define SWP_NOMOVE 0x0002
