@@ -136,12 +136,28 @@ bool CPaintManagerUI::MessageHandler(UINT msg, WPARAM /*wParam*/, LPARAM lParam,
                                      LRESULT& /*result*/) {
     const POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     switch (msg) {
+    case WM_MOUSEMOVE: {
+        CControlUI* hot = FindControl(pt);
+        if (hot != m_hot) {
+            m_hot = hot;
+            Invalidate();
+        }
+        break;
+    }
+    case WM_MOUSELEAVE:
+        if (m_hot) {
+            m_hot = nullptr;
+            Invalidate();
+        }
+        break;
     case WM_LBUTTONDOWN:
         m_pressed = FindControl(pt);
+        Invalidate();
         break;
     case WM_LBUTTONUP: {
         CControlUI* pressed = m_pressed;
         m_pressed = nullptr;
+        Invalidate();
         // Only a control found again under the pointer is known to be alive.
         CControlUI* control = FindControl(pt);
         if (control && control == pressed && control->IsEnabled()) {

@@ -166,7 +166,13 @@ void CButtonUI::DoPaint(void* raw) {
     }
     const auto& context = *static_cast<PaintContext*>(raw);
     CControlUI::DoPaint(raw);
-    duilib::DrawImage(context, m_normalImage.Str(), m_pos);
+    const CDuiString* image = &m_normalImage;
+    if (m_manager && m_manager->GetPushedControl() == this && !m_pushedImage.IsEmpty()) {
+        image = &m_pushedImage;
+    } else if (m_manager && m_manager->GetHotControl() == this && !m_hotImage.IsEmpty()) {
+        image = &m_hotImage;
+    }
+    duilib::DrawImage(context, image->Str(), m_pos);
     duilib::DrawImage(context, m_foreImage.Str(), m_pos);
     duilib::PaintText(context, *this, m_pos);
 }

@@ -44,7 +44,7 @@ HostWidget::HostWidget(HWND hwnd, DWORD style, DWORD exStyle, QWidget* owner)
     : QWidget(owner, FlagsFor(style, exStyle)), m_hwnd(hwnd) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setAcceptDrops(true);
-    setMouseTracking(false);
+    setMouseTracking(true); // hot states and tooltips follow the mouse
 }
 
 void HostWidget::Detach() {
@@ -89,7 +89,9 @@ void HostWidget::mousePressEvent(QMouseEvent* event) {
     // Dragging by the caption area moves the window, as a title bar would.
     if (m_manager && windowHandle()) {
         const RECT caption = m_manager->GetCaptionRect();
-        if (pt.y() < caption.top + (caption.bottom - caption.top) && caption.bottom > 0) {
+        // The caption is the band above `bottom`, less the margins on either side.
+        if (pt.y() >= caption.top && pt.y() < caption.bottom && pt.x() >= caption.left &&
+            pt.x() < width() - caption.right) {
             auto* control = m_manager->FindControl(POINT{pt.x(), pt.y()});
             if (!control || !control->GetInterface(L"Button")) {
                 windowHandle()->startSystemMove();
@@ -101,6 +103,24 @@ void HostWidget::mousePressEvent(QMouseEvent* event) {
 void HostWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (m_hwnd && event->button() == Qt::LeftButton) {
         SendMessageW(m_hwnd, WM_LBUTTONUP, 0, PointParam(event->position().toPoint()));
+    }
+}
+
+void HostWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (!m_hwnd) {
+        return;
+    }
+    const QPoint pt = event->position().toPoint();
+    SendMessageW(m_hwnd, WM_MOUSEMOVE, 0, PointParam(pt));
+    if (m_manager) {
+        const auto* control = m_manager->FindControl(POINT{pt.x(), pt.y()});
+        setToolTip(control ? QString::fromStdWString(control->GetToolTip().Str()) : QString());
+    }
+}
+
+void HostWidget::leaveEvent(QEvent*) {
+    if (m_hwnd) {
+        SendMessageW(m_hwnd, WM_MOUSELEAVE, 0, 0);
     }
 }
 

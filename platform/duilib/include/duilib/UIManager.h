@@ -89,6 +89,11 @@ public:
     // follows, and `result` is left alone).
     bool MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+    // The control under the mouse and the one pressed, for drawing hot and pushed states. For
+    // comparison only: either may already be gone.
+    const CControlUI* GetHotControl() const { return m_hot; }
+    const CControlUI* GetPushedControl() const { return m_pressed; }
+
     // Asks the window to repaint itself soon.
     void Invalidate();
     // Lays out the tree again over the window's current client size.
@@ -128,6 +133,7 @@ private:
     HWND m_hWnd = nullptr;
     CControlUI* m_root = nullptr;
     CControlUI* m_pressed = nullptr; // compared only, never dereferenced: it may be gone
+    CControlUI* m_hot = nullptr;     // likewise
     std::vector<INotifyUI*> m_notifiers;
     SIZE m_initSize{};
     SIZE m_minInfo{};
