@@ -59,6 +59,10 @@ public:
     }
     LRESULT HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM, BOOL& bHandled) override {
         custom.push_back(msg);
+        if (msg == WM_TIMER && wParam == 7) {
+            KillTimer(GetHWND(), 7);
+            Close(10);
+        }
         if (msg == WM_USER + 7) {
             if (ownerEnabled) {
                 *ownerEnabled = IsWindowEnabled(probeOwner) != FALSE;
@@ -413,4 +417,26 @@ TEST_F(DuiWindow, CenterWindowCentresOverTheOwner) {
     EXPECT_EQ(rc.top, 100 + (600 - 300) / 2);
     DestroyWindow(ownerHwnd); // owned windows go with their owner
     EXPECT_FALSE(IsWindow(hwnd));
+}
+
+TEST_F(DuiWindow, TimerTicksReachTheWindowsHandler) {
+    auto* window = new TestWindow;
+    window->deleteSelf = true;
+    HWND hwnd = window->Create(nullptr, L"timer", WS_POPUP, WS_EX_TOOLWINDOW);
+    ASSERT_EQ(SetTimer(hwnd, 7, 10, nullptr), 7u);
+    EXPECT_EQ(window->ShowModal(), 10u);
+}
+
+TEST_F(DuiWindow, MouseMovesAndPressesMarkHotAndPushedControls) {
+    TestWindow window;
+    HWND hwnd = window.Create(nullptr, L"test", WS_POPUP, 0);
+    CPaintManagerUI& pm = window.PaintManager();
+    CControlUI* ok = pm.FindControl(L"okbtn");
+    SendMessageW(hwnd, WM_MOUSEMOVE, 0, CentreOf(ok));
+    EXPECT_EQ(pm.GetHotControl(), ok);
+    SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, CentreOf(ok));
+    EXPECT_EQ(pm.GetPushedControl(), ok);
+    SendMessageW(hwnd, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(pm.GetHotControl(), nullptr);
+    DestroyWindow(hwnd);
 }
