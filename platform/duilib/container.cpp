@@ -177,6 +177,15 @@ CControlUI* CContainerUI::FindByName(LPCWSTR name) {
     return nullptr;
 }
 
+CControlUI* CContainerUI::FindSubControl(LPCWSTR name) {
+    for (CControlUI* item : m_items) {
+        if (CControlUI* found = item->FindByName(name)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
 CControlUI* CContainerUI::FindAt(POINT pt) {
     if (!CControlUI::FindAt(pt)) {
         return nullptr;

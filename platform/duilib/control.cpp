@@ -58,7 +58,11 @@ using duilib::ParseRect;
 
 CControlUI::CControlUI() = default;
 
-CControlUI::~CControlUI() = default;
+CControlUI::~CControlUI() {
+    if (m_manager) {
+        m_manager->ReapControl(this);
+    }
+}
 
 LPVOID CControlUI::GetInterface(LPCWSTR name) {
     return name && wcscmp(name, L"Control") == 0 ? this : nullptr;

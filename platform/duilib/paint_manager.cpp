@@ -27,7 +27,9 @@ using duilib::Skin;
 CPaintManagerUI::CPaintManagerUI() = default;
 
 CPaintManagerUI::~CPaintManagerUI() {
-    delete m_root;
+    CControlUI* root = m_root;
+    m_root = nullptr;
+    delete root;
 }
 
 void CPaintManagerUI::Init(HWND hWnd) {
@@ -84,11 +86,13 @@ void CPaintManagerUI::SendNotify(TNotifyUI& msg, bool /*async*/) {
     }
     // A notifier may remove itself (or close the window) while being notified.
     const auto notifiers = m_notifiers;
+    m_inFlight.push_back(&msg);
     for (INotifyUI* notifier : notifiers) {
         if (std::find(m_notifiers.begin(), m_notifiers.end(), notifier) != m_notifiers.end()) {
             notifier->Notify(msg);
         }
     }
+    m_inFlight.pop_back();
 }
 
 void CPaintManagerUI::SendNotify(CControlUI* control, LPCWSTR type, WPARAM wParam, LPARAM lParam,
@@ -130,6 +134,20 @@ void CPaintManagerUI::AddFont(int id, const FontInfo& font, bool isDefault) {
 const CPaintManagerUI::FontInfo* CPaintManagerUI::GetFont(int id) const {
     auto it = m_fonts.find(id < 0 ? m_defaultFont : id);
     return it == m_fonts.end() ? nullptr : &it->second;
+}
+
+void CPaintManagerUI::ReapControl(CControlUI* control) {
+    for (TNotifyUI* msg : m_inFlight) {
+        if (msg->pSender == control) {
+            msg->pSender = nullptr;
+        }
+    }
+    if (m_hot == control) {
+        m_hot = nullptr;
+    }
+    if (m_pressed == control) {
+        m_pressed = nullptr;
+    }
 }
 
 bool CPaintManagerUI::MessageHandler(UINT msg, WPARAM /*wParam*/, LPARAM lParam,

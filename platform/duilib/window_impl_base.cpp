@@ -4,6 +4,10 @@
 
 namespace DuiLib {
 
+CControlUI* WindowImplBase::CreateControl(LPCWSTR) {
+    return nullptr;
+}
+
 void WindowImplBase::OnFinalMessage(HWND) {
     m_PaintManager.RemoveNotifier(this);
 }
@@ -79,7 +83,7 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, BOOL& bHandled) {
     CDialogBuilder builder;
     // A missing layout leaves the window empty, silently: the program goes on without a skin.
     CControlUI* root =
-        builder.Create(GetSkinFolder() + GetSkinFile(), nullptr, nullptr, &m_PaintManager);
+        builder.Create(GetSkinFolder() + GetSkinFile(), nullptr, this, &m_PaintManager);
     m_PaintManager.AttachDialog(root);
     m_PaintManager.AddNotifier(this);
     InitWindow();

@@ -50,6 +50,9 @@ public:
         WindowImplBase::Notify(msg);
     }
     void OnClick(TNotifyUI& msg) override {
+        if (!msg.pSender) {
+            return;
+        }
         clicks.push_back(msg.pSender->GetName().Str());
         if (msg.pSender->GetName() == L"okbtn") {
             Close(1);
@@ -438,5 +441,56 @@ TEST_F(DuiWindow, MouseMovesAndPressesMarkHotAndPushedControls) {
     EXPECT_EQ(pm.GetPushedControl(), ok);
     SendMessageW(hwnd, WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(pm.GetHotControl(), nullptr);
+    DestroyWindow(hwnd);
+}
+
+namespace {
+
+const wchar_t kRowLayout[] = LR"(<ListContainerElement height="24">
+  <Label name="FileNameLbl"/>
+  <Button name="DeleteBtn" width="24"/>
+</ListContainerElement>)";
+
+// Removes the clicked button's row in its click handler, as a history list does, and then lets
+// the base handle the same notification.
+class RowWindow : public TestWindow {
+public:
+    std::vector<bool> senderSeenByBase;
+    void Notify(TNotifyUI& msg) override {
+        if (msg.sType == DUI_MSGTYPE_CLICK && msg.pSender &&
+            msg.pSender->GetName() == L"DeleteBtn") {
+            CControlUI* row = msg.pSender->GetParent();
+            static_cast<CListUI*>(PaintManager().FindControl(L"hislist"))->Remove(row);
+        }
+        senderSeenByBase.push_back(msg.pSender != nullptr);
+        TestWindow::Notify(msg);
+    }
+};
+
+} // namespace
+
+TEST_F(DuiWindow, AControlRemovedByOneListenerReachesTheNextAsNoSender) {
+    RowWindow window;
+    HWND hwnd = window.Create(nullptr, L"rows", WS_POPUP, 0);
+    auto* list = static_cast<CListUI*>(window.PaintManager().FindControl(L"hislist"));
+    CDialogBuilder builder;
+    for (const wchar_t* path : {L"C:\\a.pdf", L"C:\\b.pdf"}) {
+        CControlUI* row = builder.Create(kRowLayout, nullptr, &window, &window.PaintManager());
+        ASSERT_NE(row, nullptr);
+        ASSERT_TRUE(list->Add(row));
+        row->AddCustomAttribute(L"filepath", path);
+        auto* label = static_cast<CContainerUI*>(row->GetInterface(L"Container"))
+                          ->FindSubControl(L"FileNameLbl");
+        ASSERT_NE(label, nullptr);
+        label->SetToolTip(path);
+    }
+    CControlUI* button = static_cast<CContainerUI*>(list->GetRowAt(0)->GetInterface(L"Container"))
+                             ->FindSubControl(L"DeleteBtn");
+    SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, CentreOf(button));
+    SendMessageW(hwnd, WM_LBUTTONUP, 0, CentreOf(button));
+    EXPECT_EQ(window.senderSeenByBase, std::vector<bool>{false});
+    EXPECT_TRUE(window.clicks.empty()); // the base had no sender to hand on
+    ASSERT_EQ(list->GetRowCount(), 1);
+    EXPECT_STREQ(list->GetRowAt(0)->GetCustomAttribute(L"filepath"), L"C:\\b.pdf");
     DestroyWindow(hwnd);
 }

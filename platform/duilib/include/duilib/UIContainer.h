@@ -34,6 +34,8 @@ public:
     CControlUI* FindByName(LPCWSTR name) override;
     CControlUI* FindAt(POINT pt) override;
     void DoPaint(void* context) override;
+    // A control of this subtree by name (the container itself excluded); null when absent.
+    CControlUI* FindSubControl(LPCWSTR name);
 
     // Moves the owner to every child (used when a subtree is attached).
     void PropagateOwner();

@@ -89,6 +89,10 @@ public:
     // follows, and `result` is left alone).
     bool MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+    // A control is going: notifications being delivered lose it as their sender (pSender becomes
+    // null), so a listener after the one that removed it never touches it.
+    void ReapControl(CControlUI* control);
+
     // The control under the mouse and the one pressed, for drawing hot and pushed states. For
     // comparison only: either may already be gone.
     const CControlUI* GetHotControl() const { return m_hot; }
@@ -132,8 +136,9 @@ public:
 private:
     HWND m_hWnd = nullptr;
     CControlUI* m_root = nullptr;
-    CControlUI* m_pressed = nullptr; // compared only, never dereferenced: it may be gone
-    CControlUI* m_hot = nullptr;     // likewise
+    CControlUI* m_pressed = nullptr;    // compared only, never dereferenced: it may be gone
+    CControlUI* m_hot = nullptr;        // likewise
+    std::vector<TNotifyUI*> m_inFlight; // notifications being delivered, innermost last
     std::vector<INotifyUI*> m_notifiers;
     SIZE m_initSize{};
     SIZE m_minInfo{};

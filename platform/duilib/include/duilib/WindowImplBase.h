@@ -7,10 +7,13 @@
 
 #include "duilib/UIBase.h"
 #include "duilib/UIControl.h"
+#include "duilib/UIDlgBuilder.h"
 
 namespace DuiLib {
 
-class DUILIB_API WindowImplBase : public CWindowWnd, public INotifyUI {
+class DUILIB_API WindowImplBase : public CWindowWnd,
+                                  public INotifyUI,
+                                  public IDialogBuilderCallback {
 public:
     WindowImplBase() = default;
     ~WindowImplBase() override = default;
@@ -20,6 +23,9 @@ public:
     void Notify(TNotifyUI& msg) override;
     // Called for "click" notifications from Notify.
     virtual void OnClick(TNotifyUI& msg);
+
+    // Controls of element names the builder does not know: none by default.
+    CControlUI* CreateControl(LPCWSTR className) override;
 
     CPaintManagerUI& PaintManager() { return m_PaintManager; }
 
