@@ -56,6 +56,11 @@ void AttachManager(HWND hwnd, DuiLib::CPaintManagerUI* manager);
 // Hides and releases the widget of a dying window.
 void DestroyHost(HWND hwnd);
 
+// The icon of an icon resource (RT_GROUP_ICON holding an image file), or null.
+HICON IconFromResource(HINSTANCE instance, UINT resourceId);
+// Shows an icon made by IconFromResource on the window; false for an unknown icon.
+bool ApplyIcon(HWND hwnd, HICON icon);
+
 // A drop handed to a window as WM_DROPFILES (HDROP): the files in Windows form.
 HDROP NewDrop(const std::vector<std::wstring>& files, POINT pt);
 

@@ -125,8 +125,13 @@ void CWindowWnd::CenterWindow() {
 }
 
 void CWindowWnd::SetIcon(UINT resourceId) {
-    if (m_hWnd) {
-        ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, static_cast<LPARAM>(resourceId));
+    if (!m_hWnd) {
+        return;
+    }
+    HICON icon = duilib::IconFromResource(CPaintManagerUI::GetResourceDll(), resourceId);
+    if (icon) {
+        ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+        ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     }
 }
 
@@ -168,6 +173,9 @@ LRESULT CALLBACK CWindowWnd::__WndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARA
     }
     if (!self) {
         return DefWindowProcW(hWnd, msg, wParam, lParam);
+    }
+    if (msg == WM_SETICON) {
+        duilib::ApplyIcon(hWnd, reinterpret_cast<HICON>(lParam));
     }
     if (msg == WM_CLOSE && self->m_modal) {
         self->m_modal->result = static_cast<UINT>(wParam);

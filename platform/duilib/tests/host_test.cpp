@@ -171,3 +171,19 @@ TEST(DuiMessageBox, ReturnsTheButtonPressedFromTheSystemsButtonSet) {
     press(QMessageBox::Ok);
     EXPECT_EQ(MessageBoxW(nullptr, L"text", L"title", MB_OK), IDOK);
 }
+
+TEST(DuiIcons, TheIconResourceBecomesTheWindowIcon) {
+    DropWindow window;
+    HWND hwnd = window.Create(nullptr, L"icon", WS_POPUP, 0);
+    ASSERT_NE(hwnd, nullptr);
+    auto* host = duilib::HostOf(hwnd);
+    ASSERT_TRUE(host->windowIcon().pixmap(16, 16).isNull() ||
+                host->windowIcon().availableSizes().empty());
+    window.SetIcon(108);
+    EXPECT_FALSE(host->windowIcon().availableSizes().empty());
+    window.SetIcon(999); // no such resource: nothing changes, nothing fails
+    EXPECT_FALSE(host->windowIcon().availableSizes().empty());
+    // An icon handle the layer never made is refused.
+    EXPECT_FALSE(duilib::ApplyIcon(hwnd, reinterpret_cast<HICON>(0x1234)));
+    DestroyWindow(hwnd);
+}
