@@ -70,9 +70,8 @@ extern "C" BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
         return win32::Fail(ERROR_INVALID_WINDOW_HANDLE);
     }
     const bool wasDisabled = SetStyleBit(hWnd, GWL_STYLE, WS_DISABLED, !bEnable);
-    if (auto* host = duilib::HostOf(hWnd)) {
-        host->setEnabled(bEnable != FALSE);
-    }
+    // The widget itself stays enabled: Qt would disable the owned windows with it, and a modal
+    // box must keep working while its owner is disabled. The host drops input instead.
     if (wasDisabled == (bEnable != FALSE)) {
         SendMessageW(hWnd, WM_ENABLE, bEnable ? TRUE : FALSE, 0);
     }

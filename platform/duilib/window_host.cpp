@@ -81,7 +81,7 @@ void HostWidget::paintEvent(QPaintEvent*) {
 }
 
 void HostWidget::mousePressEvent(QMouseEvent* event) {
-    if (!m_hwnd || event->button() != Qt::LeftButton) {
+    if (!AcceptsInput() || event->button() != Qt::LeftButton) {
         return;
     }
     const QPoint pt = event->position().toPoint();
@@ -101,13 +101,13 @@ void HostWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 void HostWidget::mouseReleaseEvent(QMouseEvent* event) {
-    if (m_hwnd && event->button() == Qt::LeftButton) {
+    if (AcceptsInput() && event->button() == Qt::LeftButton) {
         SendMessageW(m_hwnd, WM_LBUTTONUP, 0, PointParam(event->position().toPoint()));
     }
 }
 
 void HostWidget::mouseMoveEvent(QMouseEvent* event) {
-    if (!m_hwnd) {
+    if (!AcceptsInput()) {
         return;
     }
     const QPoint pt = event->position().toPoint();
@@ -141,7 +141,11 @@ void HostWidget::closeEvent(QCloseEvent* event) {
 }
 
 bool HostWidget::AcceptsFiles() const {
-    return m_hwnd && (GetWindowLongPtrW(m_hwnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0;
+    return AcceptsInput() && (GetWindowLongPtrW(m_hwnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0;
+}
+
+bool HostWidget::AcceptsInput() const {
+    return m_hwnd && IsWindowEnabled(m_hwnd);
 }
 
 void HostWidget::dragEnterEvent(QDragEnterEvent* event) {

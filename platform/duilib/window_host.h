@@ -37,6 +37,8 @@ protected:
 
 private:
     bool AcceptsFiles() const;
+    // A disabled window (EnableWindow FALSE) gets no mouse input and no drops.
+    bool AcceptsInput() const;
 
     HWND m_hwnd;
     DuiLib::CPaintManagerUI* m_manager = nullptr;

@@ -187,3 +187,23 @@ TEST(DuiIcons, TheIconResourceBecomesTheWindowIcon) {
     EXPECT_FALSE(duilib::ApplyIcon(hwnd, reinterpret_cast<HICON>(0x1234)));
     DestroyWindow(hwnd);
 }
+
+TEST(DuiEnable, DisablingAnOwnerLeavesItsOwnedWindowsUsable) {
+    DropWindow owner;
+    HWND ownerHwnd = owner.Create(nullptr, L"owner", WS_POPUP | WS_VISIBLE, WS_EX_ACCEPTFILES);
+    DropWindow dialog;
+    HWND hwnd = dialog.Create(ownerHwnd, L"dialog", WS_POPUP | WS_VISIBLE, WS_EX_ACCEPTFILES);
+    EXPECT_FALSE(EnableWindow(ownerHwnd, FALSE)); // it was enabled before
+    EXPECT_FALSE(IsWindowEnabled(ownerHwnd));
+    EXPECT_TRUE(IsWindowEnabled(hwnd));
+    EXPECT_TRUE(duilib::HostOf(hwnd)->isEnabled());
+    // The disabled owner takes no drop; the dialog does.
+    DropOn(ownerHwnd, {QStringLiteral("/srv/a.pdf")});
+    DropOn(hwnd, {QStringLiteral("/srv/b.pdf")});
+    Pump();
+    EXPECT_TRUE(owner.drops.empty());
+    EXPECT_EQ(dialog.drops, std::vector<std::wstring>{L"Z:\\srv\\b.pdf"});
+    EXPECT_TRUE(EnableWindow(ownerHwnd, TRUE)); // it was disabled before
+    DestroyWindow(ownerHwnd);
+    EXPECT_FALSE(IsWindow(hwnd));
+}
