@@ -2,7 +2,12 @@
 #include "UIlib.h"
 #include "skin_fixture.h"
 
+#include "internal.h"
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
 
 using namespace DuiLib;
 
@@ -69,4 +74,46 @@ TEST(DuiString, FormatTakesWideStringsAsWindowsDoes) {
     CDuiString text;
     EXPECT_EQ(text.Format(L"%s-%d-%c", L"提示", 42, L'x'), 7);
     EXPECT_STREQ(text.GetData(), L"提示-42-x");
+}
+
+namespace {
+
+std::string HostPath(const wchar_t* windowsPath) {
+    return win32::ToHostPath(windowsPath);
+}
+
+void WriteHostFile(const std::string& path, const void* data, size_t size) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary)
+        .write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+} // namespace
+
+TEST_F(SkinArchive, ArchiveFileIsFoundUnderTheResourcePath) {
+    auto bytes = duilibtest::MakeArchive({{"MainUI.xml", "<Window/>"}}, "skin");
+    WriteHostFile(HostPath(L"C:\\app\\Velmora\\skin.zip"), bytes.data(), bytes.size());
+    CPaintManagerUI::SetResourcePath(L"C:\\app\\");
+    CPaintManagerUI::SetResourceZip(L"Velmora\\skin.zip", true, L"skin");
+    std::string contents;
+    EXPECT_TRUE(CPaintManagerUI::LoadSkinFile(L"MainUI.xml", &contents));
+    EXPECT_EQ(contents, "<Window/>");
+    CPaintManagerUI::SetResourceZip(L"Velmora\\missing.zip", true, L"skin");
+    EXPECT_FALSE(CPaintManagerUI::IsResourceZipSet());
+    CPaintManagerUI::SetResourcePath(L"");
+}
+
+TEST_F(SkinArchive, WithoutAnArchiveLayoutsComeFromTheResourceFolder) {
+    const char layout[] = "<Window size=\"10,10\"/>";
+    WriteHostFile(HostPath(L"C:\\app\\layout\\Msgbox.xml"), layout, sizeof(layout) - 1);
+    CPaintManagerUI::SetResourcePath(L"C:\\app\\layout");
+    std::string contents;
+    EXPECT_TRUE(CPaintManagerUI::LoadSkinFile(L"Msgbox.xml", &contents));
+    EXPECT_EQ(contents, layout);
+    EXPECT_FALSE(CPaintManagerUI::LoadSkinFile(L"WxLogin.xml", &contents));
+    CPaintManagerUI::SetResourcePath(L"");
+}
+
+TEST_F(SkinArchive, AMissingResourceModuleEntryLoadsNothing) {
+    EXPECT_FALSE(CResourceManager::GetInstance()->LoadResource(L"IDR_RES", L"xml"));
 }
