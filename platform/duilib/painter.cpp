@@ -67,22 +67,22 @@ void PaintText(const PaintContext& context, const DuiLib::CControlUI& control, c
 
 } // namespace
 
-ImageSpec ParseImage(const std::wstring& text) {
-    ImageSpec spec;
+ImageAttribute ParseImage(const std::wstring& text) {
+    ImageAttribute image;
     bool found = false;
-    spec.file = ReadQuoted(text, L"file", &found);
+    image.file = ReadQuoted(text, L"file", &found);
     if (!found) {
-        spec.file = text;
+        image.file = text;
     }
-    const std::wstring source = ReadQuoted(text, L"source", &spec.hasSource);
-    if (spec.hasSource) {
-        spec.source = ParseRect(source.c_str());
+    const std::wstring source = ReadQuoted(text, L"source", &image.hasSource);
+    if (image.hasSource) {
+        image.source = ParseRect(source.c_str());
     }
-    const std::wstring dest = ReadQuoted(text, L"dest", &spec.hasDest);
-    if (spec.hasDest) {
-        spec.dest = ParseRect(dest.c_str());
+    const std::wstring dest = ReadQuoted(text, L"dest", &image.hasDest);
+    if (image.hasDest) {
+        image.dest = ParseRect(dest.c_str());
     }
-    return spec;
+    return image;
 }
 
 QImage LoadSkinImage(const std::wstring& file) {
@@ -104,17 +104,18 @@ void DrawImage(const PaintContext& context, const std::wstring& image, const REC
     if (image.empty()) {
         return;
     }
-    const ImageSpec spec = ParseImage(image);
-    const QImage picture = LoadSkinImage(spec.file);
+    const ImageAttribute attribute = ParseImage(image);
+    const QImage picture = LoadSkinImage(attribute.file);
     if (picture.isNull()) {
         return;
     }
     QRect target = ToQRect(area);
-    if (spec.hasDest) {
-        target = QRect(area.left + spec.dest.left, area.top + spec.dest.top,
-                       spec.dest.right - spec.dest.left, spec.dest.bottom - spec.dest.top);
+    if (attribute.hasDest) {
+        target = QRect(area.left + attribute.dest.left, area.top + attribute.dest.top,
+                       attribute.dest.right - attribute.dest.left,
+                       attribute.dest.bottom - attribute.dest.top);
     }
-    const QRect source = spec.hasSource ? ToQRect(spec.source) : picture.rect();
+    const QRect source = attribute.hasSource ? ToQRect(attribute.source) : picture.rect();
     context.painter->drawImage(target, picture, source);
 }
 

@@ -22,14 +22,14 @@ struct PaintContext {
 void PaintTree(QPainter& painter, DuiLib::CPaintManagerUI& manager);
 
 // An image attribute: a bare name, or file='…' source='l,t,r,b' dest='l,t,r,b'.
-struct ImageSpec {
+struct ImageAttribute {
     std::wstring file;
     RECT source{};
     RECT dest{};
     bool hasSource = false;
     bool hasDest = false;
 };
-ImageSpec ParseImage(const std::wstring& text);
+ImageAttribute ParseImage(const std::wstring& text);
 
 // Reads an image of the skin (archive or resource folder) or of the disk (a Windows path with
 // a drive). A null image when it cannot be read.

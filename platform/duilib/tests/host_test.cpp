@@ -117,13 +117,13 @@ TEST(DuiDrops, QueryTruncatesWithinTheBufferAndStaleHandlesGiveNothing) {
 }
 
 TEST(DuiImages, ImageAttributesNameFileSourceAndDest) {
-    const auto spec = duilib::ParseImage(L"file='img/qr.png' source='0,0,30,20' dest='5,5,35,25'");
-    EXPECT_EQ(spec.file, L"img/qr.png");
-    ASSERT_TRUE(spec.hasSource);
-    EXPECT_EQ(spec.source.right, 30);
-    EXPECT_EQ(spec.source.bottom, 20);
-    ASSERT_TRUE(spec.hasDest);
-    EXPECT_EQ(spec.dest.left, 5);
+    const auto image = duilib::ParseImage(L"file='img/qr.png' source='0,0,30,20' dest='5,5,35,25'");
+    EXPECT_EQ(image.file, L"img/qr.png");
+    ASSERT_TRUE(image.hasSource);
+    EXPECT_EQ(image.source.right, 30);
+    EXPECT_EQ(image.source.bottom, 20);
+    ASSERT_TRUE(image.hasDest);
+    EXPECT_EQ(image.dest.left, 5);
     const auto bare = duilib::ParseImage(L"C:\\pics\\qr.png");
     EXPECT_EQ(bare.file, L"C:\\pics\\qr.png");
     EXPECT_FALSE(bare.hasSource);

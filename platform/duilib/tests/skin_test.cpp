@@ -117,3 +117,22 @@ TEST_F(SkinArchive, WithoutAnArchiveLayoutsComeFromTheResourceFolder) {
 TEST_F(SkinArchive, AMissingResourceModuleEntryLoadsNothing) {
     EXPECT_FALSE(CResourceManager::GetInstance()->LoadResource(L"IDR_RES", L"xml"));
 }
+
+TEST(DuiSystem, ScreenMetricsAndCursorAnswerOnTheHeadlessScreen) {
+    EXPECT_GT(GetSystemMetrics(SM_CYSCREEN), 0);
+    EXPECT_GT(GetSystemMetrics(SM_CXSCREEN), 0);
+    EXPECT_EQ(GetSystemMetrics(12345), 0);
+    POINT pt{-99999, -99999};
+    EXPECT_TRUE(GetCursorPos(&pt));
+    EXPECT_NE(pt.x, -99999);
+    SetLastError(0xDEADBEEF);
+    EXPECT_FALSE(GetCursorPos(nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
+TEST(DuiSystem, MessageLoopEndsWithTheQuitMessage) {
+    PostQuitMessage(3);
+    CPaintManagerUI::MessageLoop(); // returns, instead of waiting for ever
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
