@@ -4,6 +4,7 @@
 #include "window_host.h"
 
 #include <QApplication>
+#include <QThread>
 
 namespace {
 
@@ -22,7 +23,9 @@ namespace duilib {
 
 bool EnsureUi() {
     (void)kFactoryInstalled;
-    return qobject_cast<QApplication*>(win32::EnsureApplication()) != nullptr;
+    auto* app = qobject_cast<QApplication*>(win32::EnsureApplication());
+    // Widgets live on the application's thread only.
+    return app && QThread::currentThread() == app->thread();
 }
 
 } // namespace duilib

@@ -197,7 +197,12 @@ HostWidget* CreateHost(HWND hwnd, const CREATESTRUCTW& create) {
 
 HostWidget* HostOf(HWND hwnd) {
     auto window = win32::LookupWindow(hwnd);
-    return window ? dynamic_cast<HostWidget*>(window->Object()) : nullptr;
+    // Widgets may only be touched on their own thread; from any other, the window answers by
+    // its style bits alone.
+    if (!window || window->ThreadId() != GetCurrentThreadId()) {
+        return nullptr;
+    }
+    return dynamic_cast<HostWidget*>(window->Object());
 }
 
 void AttachManager(HWND hwnd, DuiLib::CPaintManagerUI* manager) {

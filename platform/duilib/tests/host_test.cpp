@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace DuiLib;
@@ -206,4 +207,21 @@ TEST(DuiEnable, DisablingAnOwnerLeavesItsOwnedWindowsUsable) {
     EXPECT_TRUE(EnableWindow(ownerHwnd, TRUE)); // it was disabled before
     DestroyWindow(ownerHwnd);
     EXPECT_FALSE(IsWindow(hwnd));
+}
+
+TEST(DuiThreads, OtherThreadsChangeOnlyTheStyleOfAWindow) {
+    DropWindow window;
+    HWND hwnd = window.Create(nullptr, L"threads", WS_POPUP, 0);
+    bool created = true;
+    BOOL shown = TRUE;
+    std::thread worker([&] {
+        DropWindow other;
+        created = other.Create(nullptr, L"worker", WS_POPUP, 0) != nullptr;
+        shown = ShowWindow(hwnd, SW_SHOW); // answers from the style: it was hidden
+    });
+    worker.join();
+    EXPECT_FALSE(created); // widgets belong to the application's thread
+    EXPECT_FALSE(shown);
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    DestroyWindow(hwnd);
 }
