@@ -27,6 +27,10 @@ using duilib::Skin;
 CPaintManagerUI::CPaintManagerUI() = default;
 
 CPaintManagerUI::~CPaintManagerUI() {
+    // The window may outlive its manager for a moment (a window object being deleted).
+    if (m_hWnd) {
+        duilib::AttachManager(m_hWnd, nullptr);
+    }
     CControlUI* root = m_root;
     m_root = nullptr;
     delete root;
