@@ -1,29 +1,6 @@
 // File's shell operations: opening with the associated program and the pickers.
 #include "file.h"
-
-namespace {
-
-// Quotes one argument so that the Windows command-line rules give it back unchanged: a quote
-// inside is escaped, and so are the backslashes before it or at the end, which would otherwise
-// swallow the closing quote and let the text run into further arguments.
-std::wstring QuoteArgument(const std::wstring& argument) {
-    std::wstring quoted = L"\"";
-    size_t backslashes = 0;
-    for (wchar_t ch : argument) {
-        if (ch == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(ch == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        quoted += ch;
-        backslashes = 0;
-    }
-    quoted.append(backslashes * 2, L'\\');
-    quoted += L'"';
-    return quoted;
-}
-
-} // namespace
+#include "quote_argument.h"
 
 HINSTANCE File::OpenFileBySystem(const std::wstring& file, std::vector<std::wstring> args) {
     std::wstring parameters;

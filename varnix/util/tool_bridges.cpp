@@ -1,6 +1,7 @@
 #include "tool_bridges.h"
 
 #include "file.h"
+#include "quote_argument.h"
 #include "process.h"
 #include "registry.h"
 #include "utf8.h"
@@ -11,26 +12,6 @@
 #include <cwchar>
 
 namespace {
-
-// Quotes one argument so that the Windows command-line rules give it back unchanged, as
-// File::OpenFileBySystem does: the text from the service must stay one argument whatever quotes
-// and backslashes it holds.
-std::wstring QuoteArgument(const std::wstring& argument) {
-    std::wstring quoted = L"\"";
-    size_t backslashes = 0;
-    for (wchar_t ch : argument) {
-        if (ch == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(ch == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        quoted += ch;
-        backslashes = 0;
-    }
-    quoted.append(backslashes * 2, L'\\');
-    quoted += L'"';
-    return quoted;
-}
 
 // The module's entry points as they arrive on this platform: the object comes first.
 using OcrConstructor = void* (*)(void* self);
