@@ -1,0 +1,86 @@
+#include "windows_test_support.h"
+
+#include "skin_fixture.h"
+
+namespace windowstest {
+
+namespace {
+
+// The skin's own state differs from every layout somewhere: "retrybtn" starts hidden and
+// "closebtn" shown, so "as skin" and "shown"/"hidden" can be told apart.
+const char kMsgbox[] = R"(<?xml version="1.0" encoding="utf-8"?>
+<Window size="360,200" caption="0,0,0,30">
+  <VerticalLayout>
+    <HorizontalLayout height="30">
+      <Label name="apptitlelbl" text="skin title"/>
+      <Button name="closebtn" width="30" text="x"/>
+    </HorizontalLayout>
+    <TabLayout name="msgtab">
+      <Label name="contentlbl"/>
+      <RichEdit name="updateinfoedit"/>
+    </TabLayout>
+    <HorizontalLayout height="40">
+      <Button name="retrybtn" text="重试" visible="false"/>
+      <Button name="okbtn" text="好"/>
+      <Button name="cancelbtn" text="不"/>
+    </HorizontalLayout>
+  </VerticalLayout>
+</Window>)";
+
+const char kUpdateUI[] = R"(<?xml version="1.0" encoding="utf-8"?>
+<Window size="400,160" caption="0,0,0,30">
+  <VerticalLayout>
+    <HorizontalLayout height="30">
+      <Label name="apptitlelbl"/>
+      <Button name="closebtn" width="30"/>
+    </HorizontalLayout>
+    <Label name="promptLbl" text="正在下载"/>
+    <Label name="progresslbl"/>
+    <Progress name="progressprog" height="10"/>
+  </VerticalLayout>
+</Window>)";
+
+} // namespace
+
+void InstallSkin() {
+    auto bytes =
+        duilibtest::MakeArchive({{"Msgbox.xml", kMsgbox}, {"UpdateUI.xml", kUpdateUI}}, "pw");
+    DuiLib::CPaintManagerUI::SetResourceZip(bytes.data(), static_cast<unsigned>(bytes.size()),
+                                            L"pw");
+}
+
+void ReleaseSkin() {
+    DuiLib::CResourceManager::GetInstance()->Release();
+}
+
+bool Click(DuiLib::WindowImplBase& window, const wchar_t* name) {
+    DuiLib::CControlUI* control = window.PaintManager().FindControl(name);
+    if (!control) {
+        return false;
+    }
+    DuiLib::TNotifyUI msg;
+    msg.sType = DUI_MSGTYPE_CLICK;
+    msg.pSender = control;
+    window.Notify(msg);
+    return true;
+}
+
+std::wstring TextOf(DuiLib::WindowImplBase& window, const wchar_t* name) {
+    DuiLib::CControlUI* control = window.PaintManager().FindControl(name);
+    return control ? std::wstring(control->GetText().GetData()) : L"<missing>";
+}
+
+bool Shown(DuiLib::WindowImplBase& window, const wchar_t* name) {
+    DuiLib::CControlUI* control = window.PaintManager().FindControl(name);
+    return control && control->IsVisible();
+}
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+} // namespace windowstest
