@@ -40,11 +40,23 @@ const char kUpdateUI[] = R"(<?xml version="1.0" encoding="utf-8"?>
   </VerticalLayout>
 </Window>)";
 
+const char kWxLogin[] = R"(<?xml version="1.0" encoding="utf-8"?>
+<Window size="300,360" caption="0,0,0,30">
+  <VerticalLayout>
+    <HorizontalLayout height="30">
+      <Label name="apptitlelbl"/>
+      <Button name="closebtn" width="30"/>
+    </HorizontalLayout>
+    <Control name="loginimgctrl" height="240"/>
+    <Label name="wxpromptlbl"/>
+  </VerticalLayout>
+</Window>)";
+
 } // namespace
 
 void InstallSkin() {
-    auto bytes =
-        duilibtest::MakeArchive({{"Msgbox.xml", kMsgbox}, {"UpdateUI.xml", kUpdateUI}}, "pw");
+    auto bytes = duilibtest::MakeArchive(
+        {{"Msgbox.xml", kMsgbox}, {"UpdateUI.xml", kUpdateUI}, {"WxLogin.xml", kWxLogin}}, "pw");
     DuiLib::CPaintManagerUI::SetResourceZip(bytes.data(), static_cast<unsigned>(bytes.size()),
                                             L"pw");
 }

@@ -9,7 +9,8 @@
 
 namespace windowstest {
 
-// Installs a skin archive holding "Msgbox.xml" and "UpdateUI.xml"; ReleaseSkin drops it.
+// Installs a skin archive holding "Msgbox.xml", "UpdateUI.xml" and "WxLogin.xml"; ReleaseSkin
+// drops it.
 void InstallSkin();
 void ReleaseSkin();
 
