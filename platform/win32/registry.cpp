@@ -103,6 +103,14 @@ LSTATUS ResolveKey(HKEY hKey, ResolvedKey* out) {
     return ERROR_SUCCESS;
 }
 
+LSTATUS ResolveKeyFor(HKEY hKey, REGSAM needed, ResolvedKey* out) {
+    LSTATUS status = ResolveKey(hKey, out);
+    if (status == ERROR_SUCCESS && (out->access & needed) != needed) {
+        return ERROR_ACCESS_DENIED;
+    }
+    return status;
+}
+
 } // namespace win32::registry
 
 using namespace win32::registry;
@@ -177,12 +185,9 @@ LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserv
     }
     return Guarded([&]() -> LSTATUS {
         ResolvedKey base;
-        LSTATUS status = ResolveKey(hKey, &base);
+        LSTATUS status = ResolveKeyFor(hKey, KEY_QUERY_VALUE, &base);
         if (status != ERROR_SUCCESS) {
             return status;
-        }
-        if (!(base.access & KEY_QUERY_VALUE)) {
-            return ERROR_ACCESS_DENIED;
         }
         std::wstring_view name = lpValueName ? lpValueName : L"";
         DWORD type = REG_SZ;
@@ -225,12 +230,9 @@ LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD /*Reserved*/
     }
     return Guarded([&]() -> LSTATUS {
         ResolvedKey base;
-        LSTATUS status = ResolveKey(hKey, &base);
+        LSTATUS status = ResolveKeyFor(hKey, KEY_SET_VALUE, &base);
         if (status != ERROR_SUCCESS) {
             return status;
-        }
-        if (!(base.access & KEY_SET_VALUE)) {
-            return ERROR_ACCESS_DENIED;
         }
         std::wstring_view name = lpValueName ? lpValueName : L"";
         if (name.size() > kMaxValueNameLength) {
@@ -253,12 +255,9 @@ LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD /*Reserved*/
 LSTATUS WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
     return Guarded([&]() -> LSTATUS {
         ResolvedKey base;
-        LSTATUS status = ResolveKey(hKey, &base);
+        LSTATUS status = ResolveKeyFor(hKey, KEY_SET_VALUE, &base);
         if (status != ERROR_SUCCESS) {
             return status;
-        }
-        if (!(base.access & KEY_SET_VALUE)) {
-            return ERROR_ACCESS_DENIED;
         }
         std::wstring_view name = lpValueName ? lpValueName : L"";
         if (IsVersionValue(base.key, name)) {

@@ -262,12 +262,9 @@ LSTATUS WINAPI RegSaveKeyW(HKEY hKey, LPCWSTR lpFile,
     }
     try {
         ResolvedKey base;
-        LSTATUS status = ResolveKey(hKey, &base);
+        LSTATUS status = ResolveKeyFor(hKey, KEY_QUERY_VALUE, &base);
         if (status != ERROR_SUCCESS) {
             return status;
-        }
-        if (!(base.access & KEY_QUERY_VALUE)) {
-            return ERROR_ACCESS_DENIED;
         }
         std::string host = win32::ToHostPath(lpFile);
         if (host.empty()) {
@@ -293,12 +290,9 @@ LSTATUS WINAPI RegRestoreKeyW(HKEY hKey, LPCWSTR lpFile, DWORD dwFlags) {
     }
     try {
         ResolvedKey base;
-        LSTATUS status = ResolveKey(hKey, &base);
+        LSTATUS status = ResolveKeyFor(hKey, KEY_SET_VALUE, &base);
         if (status != ERROR_SUCCESS) {
             return status;
-        }
-        if (!(base.access & KEY_SET_VALUE)) {
-            return ERROR_ACCESS_DENIED;
         }
         // The machine root and the keys above the version key are not replaced wholesale.
         if (IsVersionKeyOrAncestor(base.key.root, base.key.path)) {

@@ -79,6 +79,9 @@ struct ResolvedKey {
     REGSAM access = 0;
 };
 LSTATUS ResolveKey(HKEY hKey, ResolvedKey* out);
+// ResolveKey, then ERROR_ACCESS_DENIED unless the handle was opened with every right in
+// `needed`.
+LSTATUS ResolveKeyFor(HKEY hKey, REGSAM needed, ResolvedKey* out);
 
 // The key HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion, whose
 // "CurrentVersion" value comes from the running kernel, and the check that a key is it or
