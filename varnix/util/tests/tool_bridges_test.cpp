@@ -281,6 +281,9 @@ TEST_F(OpenRcmdAppBridge, WithoutAUsableRegistrationTheAddressIsOpened) {
     OpenRcmdApp(L"IconIndex", L"http://example.com/b", L"x");
     EXPECT_EQ(Log(2), "https://example.com/a\n--\nhttp://example.com/b\n--\n");
     OpenRcmdApp(L"Gone", L"HTTPS://example.com/c", L"x");
+    // The handler runs detached: wait for each record so that the order is the calls' order.
+    EXPECT_EQ(Log(3), "https://example.com/a\n--\nhttp://example.com/b\n--\n"
+                      "HTTPS://example.com/c\n--\n");
     OpenRcmdApp(L"TooLong", L"https://example.com/d", L"x");
     EXPECT_EQ(Log(4), "https://example.com/a\n--\nhttp://example.com/b\n--\n"
                       "HTTPS://example.com/c\n--\nhttps://example.com/d\n--\n");
