@@ -3,6 +3,9 @@
 #include "message_queue.h"
 #include "window_table.h"
 
+#include <algorithm>
+#include <climits>
+
 namespace win32 {
 
 LRESULT CallProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -130,10 +133,25 @@ extern "C" VOID WINAPI PostQuitMessage(int nExitCode) {
 }
 
 extern "C" LRESULT WINAPI DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    (void)lParam;
     switch (Msg) {
     case WM_NCCREATE:
         return TRUE;
+    case WM_SETTEXT:
+        if (auto window = win32::LookupWindow(hWnd)) {
+            const auto* text = reinterpret_cast<LPCWSTR>(lParam);
+            window->SetTitle(text ? text : L"");
+            return TRUE;
+        }
+        return FALSE;
+    case WM_GETTEXT:
+        // wParam is the buffer's size in characters, terminator included.
+        if (wParam == 0 || !lParam) {
+            return 0;
+        }
+        return GetWindowTextW(hWnd, reinterpret_cast<LPWSTR>(lParam),
+                              static_cast<int>(std::min<WPARAM>(wParam, INT_MAX)));
+    case WM_GETTEXTLENGTH:
+        return GetWindowTextLengthW(hWnd);
     case WM_CLOSE:
         DestroyWindow(hWnd);
         return 0;

@@ -36,8 +36,9 @@ std::wstring ClassKeyOf(const std::wstring& className) {
 }
 
 Window::Window(const WindowSpec& spec, std::shared_ptr<ThreadQueue> queue, DWORD threadId)
-    : m_threadId(threadId), m_queue(std::move(queue)), m_classKey(ClassKeyOf(spec.className)),
-      m_title(spec.title), m_parent(spec.parent), m_procedure(spec.procedure), m_id(spec.id),
+    : m_threadId(threadId), m_queue(std::move(queue)), m_className(spec.className),
+      m_classKey(ClassKeyOf(spec.className)), m_messageOnly(spec.messageOnly),
+      m_parent(spec.parent), m_title(spec.title), m_procedure(spec.procedure), m_id(spec.id),
       m_style(spec.style), m_exStyle(spec.exStyle), m_instance(spec.instance),
       m_extra(static_cast<size_t>(std::max(spec.extraBytes, 0)), 0), m_object(spec.object),
       m_onDestroyed(spec.onDestroyed) {}
@@ -45,6 +46,16 @@ Window::Window(const WindowSpec& spec, std::shared_ptr<ThreadQueue> queue, DWORD
 HWND Window::Parent() const {
     std::lock_guard lock(m_mutex);
     return m_parent;
+}
+
+std::wstring Window::Title() const {
+    std::lock_guard lock(m_mutex);
+    return m_title;
+}
+
+void Window::SetTitle(std::wstring title) {
+    std::lock_guard lock(m_mutex);
+    m_title = std::move(title);
 }
 
 QObject* Window::Object() const {
@@ -202,6 +213,17 @@ std::vector<HWND> WindowsOfThread(DWORD threadId) {
         if (window->ThreadId() == threadId) {
             found.push_back(window->Handle());
         }
+    }
+    return found;
+}
+
+std::vector<std::shared_ptr<Window>> AllWindows() {
+    std::vector<std::shared_ptr<Window>> found;
+    auto& table = Table();
+    std::lock_guard lock(table.mutex);
+    found.reserve(table.windows.size());
+    for (const auto& [value, window] : table.windows) {
+        found.push_back(window);
     }
     return found;
 }

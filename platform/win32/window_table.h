@@ -25,7 +25,8 @@ struct WindowSpec {
     std::wstring className;
     std::wstring title;
     WNDPROC procedure = nullptr;
-    HWND parent = nullptr; // a live window, or null for a top-level / message-only window
+    HWND parent = nullptr;    // a live window, or null for a top-level / message-only window
+    bool messageOnly = false; // created under HWND_MESSAGE: never found among top-level windows
     DWORD style = 0;
     DWORD exStyle = 0;
     HINSTANCE instance = nullptr;
@@ -48,6 +49,12 @@ public:
     const std::shared_ptr<ThreadQueue>& Queue() const { return m_queue; }
     // The class name as registered, lower-cased (class names ignore case).
     const std::wstring& ClassKey() const { return m_classKey; }
+    // The class name as registered, case kept.
+    const std::wstring& ClassName() const { return m_className; }
+    bool MessageOnly() const { return m_messageOnly; }
+    // The window text; any thread may read or change it.
+    std::wstring Title() const;
+    void SetTitle(std::wstring title);
     HWND Parent() const;
     QObject* Object() const;
     void SetObject(QObject* object);
@@ -70,10 +77,12 @@ private:
     HWND m_hwnd = nullptr;
     DWORD m_threadId;
     std::shared_ptr<ThreadQueue> m_queue;
+    std::wstring m_className;
     std::wstring m_classKey;
-    std::wstring m_title;
+    bool m_messageOnly;
     HWND m_parent;
     mutable std::mutex m_mutex; // guards the values below
+    std::wstring m_title;
     WNDPROC m_procedure;
     LONG_PTR m_userData = 0;
     LONG_PTR m_id;
@@ -102,6 +111,9 @@ DWORD WindowThreadId(HWND hwnd);
 
 // Live windows owned by a thread, in creation order.
 std::vector<HWND> WindowsOfThread(DWORD threadId);
+
+// Every live window, in creation order (which stands in for the Z order).
+std::vector<std::shared_ptr<Window>> AllWindows();
 
 // Live windows whose parent (or owner) is the given window, in creation order.
 std::vector<HWND> ChildWindows(HWND parent);

@@ -46,6 +46,7 @@ extern "C" HWND WINAPI CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPC
     spec.title = lpWindowName ? lpWindowName : L"";
     spec.procedure = windowClass.info.lpfnWndProc;
     spec.parent = parent;
+    spec.messageOnly = hWndParent == HWND_MESSAGE;
     spec.style = dwStyle;
     spec.exStyle = dwExStyle;
     spec.instance = hInstance;

@@ -253,7 +253,32 @@ HWND WINAPI CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWind
 BOOL WINAPI DestroyWindow(HWND hWnd);
 BOOL WINAPI IsWindow(HWND hWnd);
 
-// WM_NCCREATE -> TRUE, WM_CLOSE -> DestroyWindow, WM_SYSCOMMAND SC_CLOSE -> WM_CLOSE; else 0.
+// Finding windows from anywhere in the process. Null class or name matches every window; both
+// compare without regard to case; a class may be given as an atom (MAKEINTATOM). FindWindowW
+// looks at top-level windows only (owned popups included, message-only windows not).
+// FindWindowExW looks at the direct children of hWndParent after hWndChildAfter: a null parent
+// means the top-level windows (and, with a null hWndChildAfter too, the message-only ones),
+// HWND_MESSAGE the message-only ones. "Z order" is creation order. Not found: NULL with the last
+// error set to 0; a dead parent or hWndChildAfter: NULL with ERROR_INVALID_WINDOW_HANDLE.
+HWND WINAPI FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName);
+HWND WINAPI FindWindowExW(HWND hWndParent, HWND hWndChildAfter, LPCWSTR lpszClass,
+                          LPCWSTR lpszWindow);
+
+// The window text, read directly from any thread (no WM_GETTEXT is sent). GetWindowTextW copies
+// at most nMaxCount - 1 characters and a terminator and returns the count copied without the
+// terminator; 0 leaves the last error alone for an empty text, ERROR_INVALID_WINDOW_HANDLE for a
+// dead window, ERROR_INVALID_PARAMETER for a null buffer or a nMaxCount below 1 (nothing
+// written). GetWindowTextLengthW returns the length without terminator.
+int WINAPI GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount);
+int WINAPI GetWindowTextLengthW(HWND hWnd);
+// Sends WM_SETTEXT (blocking across threads, as any send); DefWindowProcW stores the text, so a
+// procedure that handles WM_SETTEXT itself keeps the old one. A null text is an empty one.
+BOOL WINAPI SetWindowTextW(HWND hWnd, LPCWSTR lpString);
+// The class name as registered; truncates, counts and fails as GetWindowTextW.
+int WINAPI GetClassNameW(HWND hWnd, LPWSTR lpClassName, int nMaxCount);
+
+// WM_NCCREATE -> TRUE, WM_CLOSE -> DestroyWindow, WM_SYSCOMMAND SC_CLOSE -> WM_CLOSE,
+// WM_SETTEXT stores the text (TRUE), WM_GETTEXT / WM_GETTEXTLENGTH read it; else 0.
 LRESULT WINAPI DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 LRESULT WINAPI CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam,
                                LPARAM lParam);
