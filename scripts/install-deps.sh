@@ -11,6 +11,9 @@ packages=(
     fonts-noto-cjk xdg-utils curl
     zbar-tools
 )
+# Callers may ask for more, e.g. the screenshot script's X server and image tools.
+read -r -a extra <<<"${EXTRA_PACKAGES:-}"
+packages+=("${extra[@]}")
 
 missing=()
 for p in "${packages[@]}"; do
