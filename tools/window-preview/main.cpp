@@ -1,7 +1,7 @@
 // window-preview: opens one of the library's windows with the program's own skin, so that a
 // person (or a screenshot under Xvfb) can see and use it without the rest of the program.
 //
-//   window-preview msgbox | update | login | download [ADDRESS]
+//   window-preview msgbox | update | login | download [ADDRESS] | layout FILE.xml
 //
 // The login and download windows talk to the service at VELMORA_SERVICE_URL (service-sim in
 // practice). The window's result is printed when it closes.
@@ -9,6 +9,7 @@
 
 #include "download_wnd.h"
 #include "http_action.h"
+#include "layout_window.h"
 #include "messages.h"
 #include "message_wnd.h"
 #include "skin_loader.h"
@@ -33,7 +34,9 @@ const wchar_t kReleaseNotes[] = L"新版本 2.6.0.0 更新内容:\n"
                                 L"4. 优化高分辨率屏幕下的界面显示。";
 
 int Usage() {
-    std::fputs("usage: window-preview msgbox | update | login | download [ADDRESS]\n", stderr);
+    std::fputs(
+        "usage: window-preview msgbox | update | login | download [ADDRESS] | layout FILE.xml\n",
+        stderr);
     return 2;
 }
 
@@ -80,6 +83,16 @@ int ShowLogin() {
     return static_cast<int>(result);
 }
 
+int ShowLayout(const char* file) {
+    auto* window = new LayoutWindow(std::wstring(file, file + std::strlen(file)));
+    if (!window->Create(nullptr, L"", WS_POPUP, WS_EX_TOOLWINDOW)) {
+        delete window;
+        return 1;
+    }
+    window->CenterWindow();
+    return static_cast<int>(window->ShowModal());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -109,6 +122,8 @@ int main(int argc, char** argv) {
         result = ShowLogin();
     } else if (which == "download") {
         result = ShowDownload(argc > 2 ? argv[2] : nullptr);
+    } else if (which == "layout" && argc > 2) {
+        result = ShowLayout(argv[2]);
     } else {
         return Usage();
     }
