@@ -291,292 +291,259 @@ LSTATUS Store::HasSubkeysLocked(Root root, const std::string& path, bool* has) {
     return ERROR_SUCCESS;
 }
 
-LSTATUS Store::FindKey(Root root, const std::string& path, KeyRef* out) {
+// One registry call: under the store's lock, in one transaction, on a key that must still exist
+// (when given). A writing call's changes are committed only when its body succeeds; a failing
+// body leaves the database as it was.
+template <typename Body>
+LSTATUS Store::Locked(const KeyRef* key, bool write, Body&& body) {
     std::lock_guard lock(m_mutex);
-    Transaction transaction(m_db, false);
+    Transaction transaction(m_db, write);
     if (transaction.Begun() != ERROR_SUCCESS) {
         return transaction.Begun();
     }
-    return FindKeyLocked(root, path, out);
+    if (key) {
+        if (LSTATUS status = VerifyLocked(*key); status != ERROR_SUCCESS) {
+            return status;
+        }
+    }
+    if (LSTATUS status = body(); status != ERROR_SUCCESS) {
+        return status;
+    }
+    return write ? transaction.Commit() : ERROR_SUCCESS;
+}
+
+LSTATUS Store::FindKey(Root root, const std::string& path, KeyRef* out) {
+    return Locked(nullptr, false, [&]() -> LSTATUS { return FindKeyLocked(root, path, out); });
 }
 
 LSTATUS Store::OpenKey(const KeyRef& parent, const std::string& path, KeyRef* out) {
-    std::lock_guard lock(m_mutex);
-    Transaction transaction(m_db, false);
-    if (transaction.Begun() != ERROR_SUCCESS) {
-        return transaction.Begun();
-    }
-    if (LSTATUS status = VerifyLocked(parent); status != ERROR_SUCCESS) {
-        return status;
-    }
-    return FindKeyLocked(parent.root, path, out);
+    return Locked(&parent, false,
+                  [&]() -> LSTATUS { return FindKeyLocked(parent.root, path, out); });
 }
 
 LSTATUS Store::CreateKey(const KeyRef& parent, const std::vector<Name>& components, bool isVolatile,
                          bool mayCreate, KeyRef* out, DWORD* disposition) {
-    std::lock_guard lock(m_mutex);
-    Transaction transaction(m_db, true);
-    if (transaction.Begun() != ERROR_SUCCESS) {
-        return transaction.Begun();
-    }
-    if (LSTATUS status = VerifyLocked(parent); status != ERROR_SUCCESS) {
-        return status;
-    }
-    KeyRef current = parent;
-    size_t existing = 0;
-    for (; existing < components.size(); ++existing) {
-        KeyRef next;
-        LSTATUS status =
-            FindKeyLocked(parent.root, JoinPath(current.path, components[existing].folded), &next);
-        if (status == ERROR_FILE_NOT_FOUND) {
-            break;
+    return Locked(&parent, true, [&]() -> LSTATUS {
+        KeyRef current = parent;
+        size_t existing = 0;
+        for (; existing < components.size(); ++existing) {
+            KeyRef next;
+            LSTATUS status = FindKeyLocked(
+                parent.root, JoinPath(current.path, components[existing].folded), &next);
+            if (status == ERROR_FILE_NOT_FOUND) {
+                break;
+            }
+            if (status != ERROR_SUCCESS) {
+                return status;
+            }
+            current = next;
         }
-        if (status != ERROR_SUCCESS) {
-            return status;
+        if (existing == components.size()) {
+            *out = current;
+            *disposition = REG_OPENED_EXISTING_KEY;
+            return ERROR_SUCCESS;
         }
-        current = next;
-    }
-    if (existing == components.size()) {
+        if (!mayCreate) {
+            return ERROR_ACCESS_DENIED;
+        }
+        if (current.isVolatile && !isVolatile) {
+            return ERROR_CHILD_MUST_BE_VOLATILE;
+        }
+        for (size_t i = existing; i < components.size(); ++i) {
+            KeyRef created;
+            LSTATUS status =
+                InsertKeyLocked(parent.root, JoinPath(current.path, components[i].folded),
+                                components[i].display, isVolatile, &created);
+            if (status != ERROR_SUCCESS) {
+                return status;
+            }
+            current = created;
+        }
         *out = current;
-        *disposition = REG_OPENED_EXISTING_KEY;
+        *disposition = REG_CREATED_NEW_KEY;
         return ERROR_SUCCESS;
-    }
-    if (!mayCreate) {
-        return ERROR_ACCESS_DENIED;
-    }
-    if (current.isVolatile && !isVolatile) {
-        return ERROR_CHILD_MUST_BE_VOLATILE;
-    }
-    for (size_t i = existing; i < components.size(); ++i) {
-        KeyRef created;
-        LSTATUS status = InsertKeyLocked(parent.root, JoinPath(current.path, components[i].folded),
-                                         components[i].display, isVolatile, &created);
-        if (status != ERROR_SUCCESS) {
-            return status;
-        }
-        current = created;
-    }
-    if (LSTATUS status = transaction.Commit(); status != ERROR_SUCCESS) {
-        return status;
-    }
-    *out = current;
-    *disposition = REG_CREATED_NEW_KEY;
-    return ERROR_SUCCESS;
+    });
 }
 
 LSTATUS Store::QueryValue(const KeyRef& key, const std::string& foldedName, StoredValue* out) {
-    std::lock_guard lock(m_mutex);
-    Transaction transaction(m_db, false);
-    if (transaction.Begun() != ERROR_SUCCESS) {
-        return transaction.Begun();
-    }
-    if (LSTATUS status = VerifyLocked(key); status != ERROR_SUCCESS) {
-        return status;
-    }
-    Statement find(m_db, "SELECT display, type, data FROM " + SchemaOf(key.root, key.isVolatile) +
-                             ".vals WHERE root = ?1 AND key = ?2 AND name = ?3");
-    find.Bind(1, static_cast<int64_t>(key.root));
-    find.Bind(2, key.path);
-    find.Bind(3, foldedName);
-    int step = find.Step();
-    if (step == SQLITE_DONE) {
-        return ERROR_FILE_NOT_FOUND;
-    }
-    if (step != SQLITE_ROW) {
-        return SqliteFailure(m_db, step, "read value");
-    }
-    out->name = find.Text(0);
-    out->type = static_cast<DWORD>(find.Int(1));
-    out->data = find.Blob(2);
-    return ERROR_SUCCESS;
+    return Locked(&key, false, [&]() -> LSTATUS {
+        Statement find(m_db, "SELECT display, type, data FROM " +
+                                 SchemaOf(key.root, key.isVolatile) +
+                                 ".vals WHERE root = ?1 AND key = ?2 AND name = ?3");
+        find.Bind(1, static_cast<int64_t>(key.root));
+        find.Bind(2, key.path);
+        find.Bind(3, foldedName);
+        int step = find.Step();
+        if (step == SQLITE_DONE) {
+            return ERROR_FILE_NOT_FOUND;
+        }
+        if (step != SQLITE_ROW) {
+            return SqliteFailure(m_db, step, "read value");
+        }
+        out->name = find.Text(0);
+        out->type = static_cast<DWORD>(find.Int(1));
+        out->data = find.Blob(2);
+        return ERROR_SUCCESS;
+    });
 }
 
 LSTATUS Store::SetValue(const KeyRef& key, const std::string& foldedName,
                         const StoredValue& value) {
-    std::lock_guard lock(m_mutex);
-    Transaction transaction(m_db, true);
-    if (transaction.Begun() != ERROR_SUCCESS) {
-        return transaction.Begun();
-    }
-    if (LSTATUS status = VerifyLocked(key); status != ERROR_SUCCESS) {
-        return status;
-    }
-    if (LSTATUS status = InsertValueLocked(key, foldedName, value); status != ERROR_SUCCESS) {
-        return status;
-    }
-    return transaction.Commit();
+    return Locked(&key, true, [&]() -> LSTATUS {
+        if (LSTATUS status = InsertValueLocked(key, foldedName, value); status != ERROR_SUCCESS) {
+            return status;
+        }
+        return ERROR_SUCCESS;
+    });
 }
 
 LSTATUS Store::DeleteValue(const KeyRef& key, const std::string& foldedName) {
-    std::lock_guard lock(m_mutex);
-    Transaction transaction(m_db, true);
-    if (transaction.Begun() != ERROR_SUCCESS) {
-        return transaction.Begun();
-    }
-    if (LSTATUS status = VerifyLocked(key); status != ERROR_SUCCESS) {
-        return status;
-    }
-    Statement erase(m_db, "DELETE FROM " + SchemaOf(key.root, key.isVolatile) +
-                              ".vals WHERE root = ?1 AND key = ?2 AND name = ?3");
-    erase.Bind(1, static_cast<int64_t>(key.root));
-    erase.Bind(2, key.path);
-    erase.Bind(3, foldedName);
-    if (LSTATUS status = erase.Run("delete value"); status != ERROR_SUCCESS) {
-        return status;
-    }
-    if (sqlite3_changes(m_db) == 0) {
-        return ERROR_FILE_NOT_FOUND;
-    }
-    return transaction.Commit();
+    return Locked(&key, true, [&]() -> LSTATUS {
+        Statement erase(m_db, "DELETE FROM " + SchemaOf(key.root, key.isVolatile) +
+                                  ".vals WHERE root = ?1 AND key = ?2 AND name = ?3");
+        erase.Bind(1, static_cast<int64_t>(key.root));
+        erase.Bind(2, key.path);
+        erase.Bind(3, foldedName);
+        if (LSTATUS status = erase.Run("delete value"); status != ERROR_SUCCESS) {
+            return status;
+        }
+        if (sqlite3_changes(m_db) == 0) {
+            return ERROR_FILE_NOT_FOUND;
+        }
+        return ERROR_SUCCESS;
+    });
 }
 
 LSTATUS Store::DeleteKey(const KeyRef& parent, const std::string& path) {
-    std::lock_guard lock(m_mutex);
-    Transaction transaction(m_db, true);
-    if (transaction.Begun() != ERROR_SUCCESS) {
-        return transaction.Begun();
-    }
-    if (LSTATUS status = VerifyLocked(parent); status != ERROR_SUCCESS) {
-        return status;
-    }
-    KeyRef key;
-    if (LSTATUS status = FindKeyLocked(parent.root, path, &key); status != ERROR_SUCCESS) {
-        return status;
-    }
-    bool hasSubkeys = false;
-    if (LSTATUS status = HasSubkeysLocked(key.root, key.path, &hasSubkeys);
-        status != ERROR_SUCCESS) {
-        return status;
-    }
-    if (hasSubkeys) {
-        return ERROR_ACCESS_DENIED;
-    }
-    std::string schema = SchemaOf(key.root, key.isVolatile);
-    for (const char* table :
-         {".keys WHERE root = ?1 AND path = ?2", ".vals WHERE root = ?1 AND key = ?2"}) {
-        Statement erase(m_db, "DELETE FROM " + schema + table);
-        erase.Bind(1, static_cast<int64_t>(key.root));
-        erase.Bind(2, key.path);
-        if (LSTATUS status = erase.Run("delete key"); status != ERROR_SUCCESS) {
+    return Locked(&parent, true, [&]() -> LSTATUS {
+        KeyRef key;
+        if (LSTATUS status = FindKeyLocked(parent.root, path, &key); status != ERROR_SUCCESS) {
             return status;
         }
-    }
-    return transaction.Commit();
+        bool hasSubkeys = false;
+        if (LSTATUS status = HasSubkeysLocked(key.root, key.path, &hasSubkeys);
+            status != ERROR_SUCCESS) {
+            return status;
+        }
+        if (hasSubkeys) {
+            return ERROR_ACCESS_DENIED;
+        }
+        std::string schema = SchemaOf(key.root, key.isVolatile);
+        for (const char* table :
+             {".keys WHERE root = ?1 AND path = ?2", ".vals WHERE root = ?1 AND key = ?2"}) {
+            Statement erase(m_db, "DELETE FROM " + schema + table);
+            erase.Bind(1, static_cast<int64_t>(key.root));
+            erase.Bind(2, key.path);
+            if (LSTATUS status = erase.Run("delete key"); status != ERROR_SUCCESS) {
+                return status;
+            }
+        }
+        return ERROR_SUCCESS;
+    });
 }
 
 LSTATUS Store::ReadTree(const KeyRef& key, std::vector<TreeKey>* out) {
-    std::lock_guard lock(m_mutex);
-    Transaction transaction(m_db, false);
-    if (transaction.Begun() != ERROR_SUCCESS) {
-        return transaction.Begun();
-    }
-    if (LSTATUS status = VerifyLocked(key); status != ERROR_SUCCESS) {
-        return status;
-    }
-    // Ordered by folded path, which puts every parent before its children.
-    std::map<std::string, TreeKey> keys;
-    std::map<std::string, std::string> displayNames;
-    keys[key.path];
-    auto [low, high] = SubtreeBounds(key.path);
-    for (bool isVolatile : {false, true}) {
-        std::string schema = SchemaOf(key.root, isVolatile);
-        Statement subkeys(m_db, "SELECT path, name FROM " + schema +
-                                    ".keys WHERE root = ?1 AND path > ?2 AND path < ?3");
-        subkeys.Bind(1, static_cast<int64_t>(key.root));
-        subkeys.Bind(2, low);
-        subkeys.Bind(3, high);
-        int step;
-        while ((step = subkeys.Step()) == SQLITE_ROW) {
-            std::string path = subkeys.Text(0);
-            keys[path];
-            displayNames[path] = subkeys.Text(1);
-        }
-        if (step != SQLITE_DONE) {
-            return SqliteFailure(m_db, step, "read subkeys");
-        }
-        Statement values(m_db, "SELECT key, display, type, data FROM " + schema +
-                                   ".vals WHERE root = ?1 AND (key = ?4 OR "
-                                   "(key > ?2 AND key < ?3)) ORDER BY key, name");
-        values.Bind(1, static_cast<int64_t>(key.root));
-        values.Bind(2, low);
-        values.Bind(3, high);
-        values.Bind(4, key.path);
-        while ((step = values.Step()) == SQLITE_ROW) {
-            StoredValue value{values.Text(1), static_cast<DWORD>(values.Int(2)), values.Blob(3)};
-            keys[values.Text(0)].values.push_back(std::move(value));
-        }
-        if (step != SQLITE_DONE) {
-            return SqliteFailure(m_db, step, "read values");
-        }
-    }
-    out->clear();
-    size_t skip = key.path.empty() ? 0 : key.path.size() + 1;
-    for (auto& [path, tree] : keys) {
-        if (path != key.path) {
-            // Each ancestor inside the subtree is listed, so its display name is known.
-            for (size_t end = path.find('\\', skip);; end = path.find('\\', end + 1)) {
-                tree.names.push_back(displayNames[path.substr(0, end)]);
-                if (end == std::string::npos) {
-                    break;
-                }
+    return Locked(&key, false, [&]() -> LSTATUS {
+        // Ordered by folded path, which puts every parent before its children.
+        std::map<std::string, TreeKey> keys;
+        std::map<std::string, std::string> displayNames;
+        keys[key.path];
+        auto [low, high] = SubtreeBounds(key.path);
+        for (bool isVolatile : {false, true}) {
+            std::string schema = SchemaOf(key.root, isVolatile);
+            Statement subkeys(m_db, "SELECT path, name FROM " + schema +
+                                        ".keys WHERE root = ?1 AND path > ?2 AND path < ?3");
+            subkeys.Bind(1, static_cast<int64_t>(key.root));
+            subkeys.Bind(2, low);
+            subkeys.Bind(3, high);
+            int step;
+            while ((step = subkeys.Step()) == SQLITE_ROW) {
+                std::string path = subkeys.Text(0);
+                keys[path];
+                displayNames[path] = subkeys.Text(1);
+            }
+            if (step != SQLITE_DONE) {
+                return SqliteFailure(m_db, step, "read subkeys");
+            }
+            Statement values(m_db, "SELECT key, display, type, data FROM " + schema +
+                                       ".vals WHERE root = ?1 AND (key = ?4 OR "
+                                       "(key > ?2 AND key < ?3)) ORDER BY key, name");
+            values.Bind(1, static_cast<int64_t>(key.root));
+            values.Bind(2, low);
+            values.Bind(3, high);
+            values.Bind(4, key.path);
+            while ((step = values.Step()) == SQLITE_ROW) {
+                StoredValue value{values.Text(1), static_cast<DWORD>(values.Int(2)),
+                                  values.Blob(3)};
+                keys[values.Text(0)].values.push_back(std::move(value));
+            }
+            if (step != SQLITE_DONE) {
+                return SqliteFailure(m_db, step, "read values");
             }
         }
-        out->push_back(std::move(tree));
-    }
-    return ERROR_SUCCESS;
+        out->clear();
+        size_t skip = key.path.empty() ? 0 : key.path.size() + 1;
+        for (auto& [path, tree] : keys) {
+            if (path != key.path) {
+                // Each ancestor inside the subtree is listed, so its display name is known.
+                for (size_t end = path.find('\\', skip);; end = path.find('\\', end + 1)) {
+                    tree.names.push_back(displayNames[path.substr(0, end)]);
+                    if (end == std::string::npos) {
+                        break;
+                    }
+                }
+            }
+            out->push_back(std::move(tree));
+        }
+        return ERROR_SUCCESS;
+    });
 }
 
 LSTATUS Store::ReplaceTree(const KeyRef& key, const std::vector<TreeKey>& tree, bool asVolatile) {
-    std::lock_guard lock(m_mutex);
-    Transaction transaction(m_db, true);
-    if (transaction.Begun() != ERROR_SUCCESS) {
-        return transaction.Begun();
-    }
-    if (LSTATUS status = VerifyLocked(key); status != ERROR_SUCCESS) {
-        return status;
-    }
-    auto [low, high] = SubtreeBounds(key.path);
-    for (bool isVolatile : {false, true}) {
-        std::string schema = SchemaOf(key.root, isVolatile);
-        Statement keys(m_db, "DELETE FROM " + schema +
-                                 ".keys WHERE root = ?1 AND path > ?2 AND path < ?3");
-        Statement values(m_db, "DELETE FROM " + schema +
-                                   ".vals WHERE root = ?1 AND (key = ?4 OR "
-                                   "(key > ?2 AND key < ?3))");
-        for (Statement* erase : {&keys, &values}) {
-            erase->Bind(1, static_cast<int64_t>(key.root));
-            erase->Bind(2, low);
-            erase->Bind(3, high);
-        }
-        values.Bind(4, key.path);
-        for (Statement* erase : {&keys, &values}) {
-            if (LSTATUS status = erase->Run("clear subtree"); status != ERROR_SUCCESS) {
-                return status;
+    return Locked(&key, true, [&]() -> LSTATUS {
+        auto [low, high] = SubtreeBounds(key.path);
+        for (bool isVolatile : {false, true}) {
+            std::string schema = SchemaOf(key.root, isVolatile);
+            Statement keys(m_db, "DELETE FROM " + schema +
+                                     ".keys WHERE root = ?1 AND path > ?2 AND path < ?3");
+            Statement values(m_db, "DELETE FROM " + schema +
+                                       ".vals WHERE root = ?1 AND (key = ?4 OR "
+                                       "(key > ?2 AND key < ?3))");
+            for (Statement* erase : {&keys, &values}) {
+                erase->Bind(1, static_cast<int64_t>(key.root));
+                erase->Bind(2, low);
+                erase->Bind(3, high);
+            }
+            values.Bind(4, key.path);
+            for (Statement* erase : {&keys, &values}) {
+                if (LSTATUS status = erase->Run("clear subtree"); status != ERROR_SUCCESS) {
+                    return status;
+                }
             }
         }
-    }
-    bool subkeysVolatile = asVolatile || key.isVolatile;
-    for (const TreeKey& entry : tree) {
-        KeyRef target = key;
-        if (!entry.names.empty()) {
-            std::string path = key.path;
-            for (const std::string& name : entry.names) {
-                path = JoinPath(path, FoldName(Utf8ToWide(name)));
+        bool subkeysVolatile = asVolatile || key.isVolatile;
+        for (const TreeKey& entry : tree) {
+            KeyRef target = key;
+            if (!entry.names.empty()) {
+                std::string path = key.path;
+                for (const std::string& name : entry.names) {
+                    path = JoinPath(path, FoldName(Utf8ToWide(name)));
+                }
+                LSTATUS status =
+                    InsertKeyLocked(key.root, path, entry.names.back(), subkeysVolatile, &target);
+                if (status != ERROR_SUCCESS) {
+                    return status;
+                }
             }
-            LSTATUS status =
-                InsertKeyLocked(key.root, path, entry.names.back(), subkeysVolatile, &target);
-            if (status != ERROR_SUCCESS) {
-                return status;
+            for (const StoredValue& value : entry.values) {
+                LSTATUS status = InsertValueLocked(target, FoldName(Utf8ToWide(value.name)), value);
+                if (status != ERROR_SUCCESS) {
+                    return status;
+                }
             }
         }
-        for (const StoredValue& value : entry.values) {
-            LSTATUS status = InsertValueLocked(target, FoldName(Utf8ToWide(value.name)), value);
-            if (status != ERROR_SUCCESS) {
-                return status;
-            }
-        }
-    }
-    return transaction.Commit();
+        return ERROR_SUCCESS;
+    });
 }
 
 } // namespace win32::registry

@@ -87,6 +87,8 @@ private:
     LSTATUS Pragmas(const std::string& pragmas);
     LSTATUS FindKeyLocked(Root root, const std::string& path, KeyRef* out);
     LSTATUS VerifyLocked(const KeyRef& key);
+    template <typename Body>
+    LSTATUS Locked(const KeyRef* key, bool write, Body&& body);
     LSTATUS InsertKeyLocked(Root root, const std::string& path, const std::string& name,
                             bool isVolatile, KeyRef* out);
     LSTATUS InsertValueLocked(const KeyRef& key, const std::string& foldedName,
