@@ -2,6 +2,7 @@
 #include "duilib/UIContainer.h"
 #include "attributes.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <cwctype>
 
@@ -20,6 +21,34 @@ RECT ParseRect(const wchar_t* text) {
     }
     return RECT{static_cast<LONG>(values[0]), static_cast<LONG>(values[1]),
                 static_cast<LONG>(values[2]), static_cast<LONG>(values[3])};
+}
+
+SIZE ParseSize(const wchar_t* text) {
+    const RECT rc = ParseRect(text);
+    return SIZE{rc.left, rc.top};
+}
+
+UINT ApplyAlign(UINT style, const wchar_t* text) {
+    std::wstring word;
+    const std::wstring value = text ? text : L"";
+    for (size_t i = 0; i <= value.size(); ++i) {
+        const wchar_t c = i < value.size() ? value[i] : L' ';
+        if (c != L' ' && c != L',') {
+            word += c;
+            continue;
+        }
+        if (word == L"left" || word == L"center" || word == L"right") {
+            style &= ~(kTextCenter | kTextRight);
+            style |= word == L"center" ? kTextCenter : word == L"right" ? kTextRight : 0;
+        } else if (word == L"top" || word == L"vcenter" || word == L"bottom") {
+            style &= ~(kTextVCenter | kTextBottom);
+            style |= word == L"vcenter" ? kTextVCenter : word == L"bottom" ? kTextBottom : 0;
+        } else if (word == L"wrap") {
+            style = (style & ~kTextSingleLine) | kTextWordBreak;
+        }
+        word.clear();
+    }
+    return style;
 }
 
 DWORD ParseColor(const wchar_t* text) {
@@ -100,6 +129,21 @@ void CControlUI::SetTextColor(DWORD color) {
     Invalidate();
 }
 
+void CControlUI::SetBorderRound(SIZE round) {
+    m_borderRound = SIZE{std::max<LONG>(round.cx, 0), std::max<LONG>(round.cy, 0)};
+    Invalidate();
+}
+
+void CControlUI::SetBorderSize(int size) {
+    m_borderSize = std::max(size, 0);
+    Invalidate();
+}
+
+void CControlUI::SetBorderColor(DWORD color) {
+    m_borderColor = color;
+    Invalidate();
+}
+
 void CControlUI::SetFixedWidth(int cx) {
     m_fixed.cx = cx < 0 ? 0 : cx;
     NeedParentUpdate();
@@ -163,8 +207,13 @@ void CControlUI::SetAttribute(LPCWSTR name, LPCWSTR value) {
             m_fixed.cy = m_floatPos.bottom - m_floatPos.top;
         }
     } else if (key == L"align") {
-        const std::wstring align = value ? value : L"";
-        m_textStyle = align == L"center" ? 1u : align == L"right" ? 2u : 0u;
+        m_textStyle = duilib::ApplyAlign(m_textStyle, value);
+    } else if (key == L"borderround") {
+        SetBorderRound(duilib::ParseSize(value));
+    } else if (key == L"bordersize") {
+        SetBorderSize(ParseInt(value));
+    } else if (key == L"bordercolor") {
+        SetBorderColor(ParseColor(value));
     } else if (!key.empty()) {
         AddCustomAttribute(name, value);
     }

@@ -20,11 +20,38 @@ LPVOID CLabelUI::GetInterface(LPCWSTR name) {
 }
 
 void CLabelUI::SetAttribute(LPCWSTR name, LPCWSTR value) {
-    CControlUI::SetAttribute(name, value);
+    if (Is(name, L"textpadding")) {
+        SetTextPadding(duilib::ParseRect(value));
+    } else if (Is(name, L"disabledtextcolor")) {
+        SetDisabledTextColor(duilib::ParseColor(value));
+    } else if (Is(name, L"endellipsis")) {
+        SetEndEllipsis(duilib::ParseBool(value));
+    } else {
+        CControlUI::SetAttribute(name, value);
+    }
+}
+
+void CLabelUI::SetTextPadding(const RECT& rc) {
+    m_textPadding = rc;
+    Invalidate();
+}
+
+void CLabelUI::SetDisabledTextColor(DWORD color) {
+    m_disabledTextColor = color;
+    Invalidate();
+}
+
+void CLabelUI::SetEndEllipsis(bool ellipsis) {
+    m_endEllipsis = ellipsis;
+    Invalidate();
 }
 
 LPVOID CTextUI::GetInterface(LPCWSTR name) {
     return Is(name, L"Text") ? this : CLabelUI::GetInterface(name);
+}
+
+CButtonUI::CButtonUI() {
+    m_textStyle |= duilib::kTextCenter;
 }
 
 LPVOID CButtonUI::GetInterface(LPCWSTR name) {
@@ -40,6 +67,14 @@ void CButtonUI::SetAttribute(LPCWSTR name, LPCWSTR value) {
         SetPushedImage(value);
     } else if (Is(name, L"foreimage")) {
         SetForeImage(value);
+    } else if (Is(name, L"hotbkcolor")) {
+        SetHotBkColor(duilib::ParseColor(value));
+    } else if (Is(name, L"pushedbkcolor")) {
+        SetPushedBkColor(duilib::ParseColor(value));
+    } else if (Is(name, L"hottextcolor")) {
+        SetHotTextColor(duilib::ParseColor(value));
+    } else if (Is(name, L"pushedtextcolor")) {
+        SetPushedTextColor(duilib::ParseColor(value));
     } else {
         CLabelUI::SetAttribute(name, value);
     }
@@ -62,6 +97,26 @@ void CButtonUI::SetPushedImage(LPCWSTR image) {
 
 void CButtonUI::SetForeImage(LPCWSTR image) {
     m_foreImage = image;
+    Invalidate();
+}
+
+void CButtonUI::SetHotBkColor(DWORD color) {
+    m_hotBkColor = color;
+    Invalidate();
+}
+
+void CButtonUI::SetPushedBkColor(DWORD color) {
+    m_pushedBkColor = color;
+    Invalidate();
+}
+
+void CButtonUI::SetHotTextColor(DWORD color) {
+    m_hotTextColor = color;
+    Invalidate();
+}
+
+void CButtonUI::SetPushedTextColor(DWORD color) {
+    m_pushedTextColor = color;
     Invalidate();
 }
 
@@ -90,6 +145,11 @@ void CProgressUI::SetValue(int value) {
     Invalidate();
 }
 
+void CProgressUI::SetForeColor(DWORD color) {
+    m_foreColor = color;
+    Invalidate();
+}
+
 void CProgressUI::SetAttribute(LPCWSTR name, LPCWSTR value) {
     if (Is(name, L"min")) {
         SetMinValue(duilib::ParseInt(value));
@@ -97,6 +157,8 @@ void CProgressUI::SetAttribute(LPCWSTR name, LPCWSTR value) {
         SetMaxValue(duilib::ParseInt(value));
     } else if (Is(name, L"value")) {
         SetValue(duilib::ParseInt(value));
+    } else if (Is(name, L"forecolor")) {
+        SetForeColor(duilib::ParseColor(value));
     } else {
         CLabelUI::SetAttribute(name, value);
     }

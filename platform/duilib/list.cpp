@@ -136,6 +136,8 @@ bool CListUI::SelectItem(int index, bool /*takeFocus*/) {
 void CListUI::SetAttribute(LPCWSTR name, LPCWSTR value) {
     if (Is(name, L"itemselectedbkcolor")) {
         m_selectedBkColor = duilib::ParseColor(value);
+    } else if (Is(name, L"itemhotbkcolor")) {
+        m_hotBkColor = duilib::ParseColor(value);
     } else if (Is(name, L"header")) {
         m_header->SetVisible(!Is(value, L"hidden"));
     } else {

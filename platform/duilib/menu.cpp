@@ -1,7 +1,6 @@
 // Popup menus.
 #include "duilib/UIMenu.h"
 #include "duilib/UIDlgBuilder.h"
-#include "painter.h"
 #include "window_host.h"
 
 #include <cstdlib>
@@ -19,6 +18,10 @@ void CMenuElementUI::DoClick() {
     if (m_manager && IsEnabled()) {
         m_manager->SendNotify(this, DUI_MSGTYPE_ITEMCLICK);
     }
+}
+
+CMenuUI::CMenuUI() {
+    SetHotItemBkColor(0xFFF3F6FB);
 }
 
 LPVOID CMenuUI::GetInterface(LPCWSTR name) {
@@ -83,18 +86,6 @@ void CMenuWnd::Clicked(CControlUI* item) {
         }
     }
     Close(IDOK);
-}
-
-void CMenuElementUI::DoPaint(void* raw) {
-    if (!m_visible) {
-        return;
-    }
-    CListContainerElementUI::DoPaint(raw);
-    auto& context = *static_cast<duilib::PaintContext*>(raw);
-    context.painter->setPen(m_textColor ? QColor::fromRgba(m_textColor) : QColor(0x33, 0x33, 0x33));
-    context.painter->drawText(
-        QRect(m_pos.left + 12, m_pos.top, m_pos.right - m_pos.left - 12, m_pos.bottom - m_pos.top),
-        Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdWString(m_text.Str()));
 }
 
 } // namespace DuiLib

@@ -209,6 +209,9 @@ void CPaintManagerUI::NeedUpdate() {
     } else if (m_initSize.cx > 0 && m_initSize.cy > 0) {
         m_root->SetPos({0, 0, m_initSize.cx, m_initSize.cy});
     }
+    if (m_hWnd) {
+        duilib::ShapeWindow(m_hWnd, m_roundCorner);
+    }
     Invalidate();
 }
 

@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QUrl>
 #include <QWindow>
 
@@ -70,6 +71,25 @@ void HostWidget::ReportGeometry() {
         }
         SendMessageW(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(size.width(), size.height()));
     }
+}
+
+void HostWidget::ApplyShape(SIZE round) {
+    const bool rounded =
+        round.cx > 0 && round.cy > 0 && isWindow() && !isMaximized() && !isFullScreen();
+    const SIZE wanted = rounded ? round : SIZE{};
+    if (size() == m_shapedSize && wanted.cx == m_shapedRound.cx && wanted.cy == m_shapedRound.cy) {
+        return;
+    }
+    m_shapedSize = size();
+    m_shapedRound = wanted;
+    if (!rounded) {
+        clearMask();
+        return;
+    }
+    // A mask is all-or-nothing per pixel; the skin's own antialiased border softens the edge.
+    QPainterPath outline;
+    outline.addRoundedRect(QRectF(rect()), round.cx / 2.0, round.cy / 2.0);
+    setMask(QRegion(outline.toFillPolygon().toPolygon()));
 }
 
 void HostWidget::paintEvent(QPaintEvent*) {
@@ -208,6 +228,12 @@ HostWidget* HostOf(HWND hwnd) {
 void AttachManager(HWND hwnd, DuiLib::CPaintManagerUI* manager) {
     if (auto* host = HostOf(hwnd)) {
         host->SetManager(manager);
+    }
+}
+
+void ShapeWindow(HWND hwnd, SIZE round) {
+    if (auto* host = HostOf(hwnd)) {
+        host->ApplyShape(round);
     }
 }
 

@@ -22,6 +22,9 @@ public:
     void Detach();
     // Sends WM_MOVE and WM_SIZE for whatever changed since they were last sent.
     void ReportGeometry();
+    // Rounds the corners of a top-level window by an ellipse of `round` (width, height); 0,0
+    // keeps it square. Only redone when the size or the rounding changed.
+    void ApplyShape(SIZE round);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -44,6 +47,8 @@ private:
     DuiLib::CPaintManagerUI* m_manager = nullptr;
     QPoint m_reportedPos{INT_MIN, INT_MIN};
     QSize m_reportedSize{-1, -1};
+    QSize m_shapedSize{-1, -1};
+    SIZE m_shapedRound{};
 };
 
 // Makes sure a QApplication exists (widgets need one). False when another kind of application
@@ -55,6 +60,8 @@ HostWidget* CreateHost(HWND hwnd, const CREATESTRUCTW& create);
 // The widget of a window, or null (dead handle, message-only window).
 HostWidget* HostOf(HWND hwnd);
 void AttachManager(HWND hwnd, DuiLib::CPaintManagerUI* manager);
+// Gives the window's widget its rounded shape (see HostWidget::ApplyShape).
+void ShapeWindow(HWND hwnd, SIZE round);
 // Hides and releases the widget of a dying window.
 void DestroyHost(HWND hwnd);
 

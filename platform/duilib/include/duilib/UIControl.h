@@ -40,8 +40,19 @@ public:
     void SetTextColor(DWORD color);
     int GetFont() const { return m_font; }
     void SetFont(int font) { m_font = font; }
+    // DT_-style flags: left 0, center 1, right 2; top 0, vcenter 4, bottom 8; wordbreak 0x10,
+    // singleline 0x20. Single-line and vertically centred unless the layout says otherwise.
     UINT GetTextStyle() const { return m_textStyle; }
     void SetTextStyle(UINT style) { m_textStyle = style; }
+
+    // The ellipse (width, height) that rounds the background and border corners; 0,0 = square.
+    SIZE GetBorderRound() const { return m_borderRound; }
+    void SetBorderRound(SIZE round);
+    // A border of this width in pixels, drawn inside the control; none when 0 or no colour.
+    int GetBorderSize() const { return m_borderSize; }
+    void SetBorderSize(int size);
+    DWORD GetBorderColor() const { return m_borderColor; }
+    void SetBorderColor(DWORD color);
 
     // Size requests: fixed width/height (0 = take a share of what is left), float position.
     int GetFixedWidth() const { return m_fixed.cx; }
@@ -95,7 +106,10 @@ protected:
     DWORD m_bkColor = 0;
     DWORD m_textColor = 0;
     int m_font = -1;
-    UINT m_textStyle = 0;
+    UINT m_textStyle = 0x24; // vertically centred, one line
+    SIZE m_borderRound{};
+    int m_borderSize = 0;
+    DWORD m_borderColor = 0;
     bool m_visible = true;
     bool m_enabled = true;
     bool m_float = false;

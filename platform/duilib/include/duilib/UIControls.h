@@ -11,6 +11,21 @@ public:
     LPVOID GetInterface(LPCWSTR name) override;
     void SetAttribute(LPCWSTR name, LPCWSTR value) override;
     void DoPaint(void* context) override;
+
+    // Space kept free around the text inside the control (l,t,r,b).
+    RECT GetTextPadding() const { return m_textPadding; }
+    void SetTextPadding(const RECT& rc);
+    // The text colour while the control is disabled; 0 = the layer's grey.
+    DWORD GetDisabledTextColor() const { return m_disabledTextColor; }
+    void SetDisabledTextColor(DWORD color);
+    // Text too wide for one line ends in an ellipsis.
+    bool IsEndEllipsis() const { return m_endEllipsis; }
+    void SetEndEllipsis(bool ellipsis);
+
+protected:
+    RECT m_textPadding{};
+    DWORD m_disabledTextColor = 0;
+    bool m_endEllipsis = false;
 };
 
 class DUILIB_API CTextUI : public CLabelUI {
@@ -19,9 +34,11 @@ public:
     LPVOID GetInterface(LPCWSTR name) override;
 };
 
-// A click sends the "click" notification to the window's notifiers.
+// A click sends the "click" notification to the window's notifiers. Its text is centred unless
+// the layout aligns it otherwise.
 class DUILIB_API CButtonUI : public CLabelUI {
 public:
+    CButtonUI();
     LPCWSTR GetClass() const override { return L"ButtonUI"; }
     LPVOID GetInterface(LPCWSTR name) override;
     void SetAttribute(LPCWSTR name, LPCWSTR value) override;
@@ -33,10 +50,23 @@ public:
     void SetPushedImage(LPCWSTR image);
     LPCWSTR GetForeImage() const { return m_foreImage; }
     void SetForeImage(LPCWSTR image);
+    // Colours of the hot (mouse over) and pushed states; 0 = as in the normal state.
+    DWORD GetHotBkColor() const { return m_hotBkColor; }
+    void SetHotBkColor(DWORD color);
+    DWORD GetPushedBkColor() const { return m_pushedBkColor; }
+    void SetPushedBkColor(DWORD color);
+    DWORD GetHotTextColor() const { return m_hotTextColor; }
+    void SetHotTextColor(DWORD color);
+    DWORD GetPushedTextColor() const { return m_pushedTextColor; }
+    void SetPushedTextColor(DWORD color);
     void DoClick() override;
     void DoPaint(void* context) override;
 
 private:
+    DWORD m_hotBkColor = 0;
+    DWORD m_pushedBkColor = 0;
+    DWORD m_hotTextColor = 0;
+    DWORD m_pushedTextColor = 0;
     CDuiString m_normalImage;
     CDuiString m_hotImage;
     CDuiString m_pushedImage;
@@ -55,10 +85,14 @@ public:
     int GetValue() const { return m_value; }
     // Clamped into the range.
     void SetValue(int value);
+    // The colour of the done part; 0 = the layer's blue.
+    DWORD GetForeColor() const { return m_foreColor; }
+    void SetForeColor(DWORD color);
     void SetAttribute(LPCWSTR name, LPCWSTR value) override;
     void DoPaint(void* context) override;
 
 private:
+    DWORD m_foreColor = 0;
     int m_min = 0;
     int m_max = 100;
     int m_value = 0;

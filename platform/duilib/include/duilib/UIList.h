@@ -66,8 +66,13 @@ private:
     DWORD m_selectedBkColor = 0xFFE8F0FE;
     friend class CListContainerElementUI;
 
+    DWORD m_hotBkColor = 0;
+
 public:
     DWORD GetSelectedItemBkColor() const { return m_selectedBkColor; }
+    // The background of the row under the mouse; 0 = rows do not follow the mouse.
+    DWORD GetHotItemBkColor() const { return m_hotBkColor; }
+    void SetHotItemBkColor(DWORD color) { m_hotBkColor = color; }
 };
 
 } // namespace DuiLib

@@ -22,8 +22,10 @@ public:
     void DoPaint(void* context) override;
 };
 
+// Its rows light up under the mouse (itemhotbkcolor, a light grey-blue unless the layout says).
 class DUILIB_API CMenuUI : public CListUI {
 public:
+    CMenuUI();
     LPCWSTR GetClass() const override { return L"MenuUI"; }
     LPVOID GetInterface(LPCWSTR name) override;
 };
