@@ -141,6 +141,8 @@ TEST_F(DuiPaint, AButtonFollowsTheMouseThroughHotAndPushedAndBack) {
                  pushedbkcolor="#FF000080"/>
              <Button name="off" height="60" bkcolor="#FFFF0000" hotbkcolor="#FF0000FF"
                  enabled="false"/>
+             <Button name="link" height="40" text="HHH" textcolor="#FF000000"
+                 hottextcolor="#FFFF0000" bkcolor="#FFFFFFFF"/>
              <Control name="plain"/>)");
     EXPECT_EQ(Centre(Shot(), L"btn"), kFill);
     Mouse(QEvent::MouseMove, L"btn");
@@ -162,6 +164,21 @@ TEST_F(DuiPaint, AButtonFollowsTheMouseThroughHotAndPushedAndBack) {
     EXPECT_NE(off, kBorder);
     EXPECT_NE(off, kFill);
     EXPECT_GT(qGreen(off), 0);
+
+    // Hot text takes its own colour.
+    auto redInk = [&](const QImage& image) {
+        const QRect ink = Ink(image, L"link", 200);
+        int count = 0;
+        for (int y = ink.top(); y <= ink.bottom(); ++y) {
+            for (int x = ink.left(); x <= ink.right(); ++x) {
+                count += At(image, x, y) == kFill ? 1 : 0;
+            }
+        }
+        return count;
+    };
+    EXPECT_EQ(redInk(Shot()), 0);
+    Mouse(QEvent::MouseMove, L"link");
+    EXPECT_GT(redInk(Shot()), 0);
 }
 
 TEST_F(DuiPaint, TextIsPlacedByAlignPaddingAndCentredVertically) {
@@ -173,7 +190,10 @@ TEST_F(DuiPaint, TextIsPlacedByAlignPaddingAndCentredVertically) {
              <Label name="right" height="40" text="HHH" textcolor="#FF000000"
                     bkcolor="#FFFFFFFF" align="right"/>
              <Label name="low" height="40" text="HHH" textcolor="#FF000000"
-                    bkcolor="#FFFFFFFF" textpadding="0,20,0,0"/>)");
+                    bkcolor="#FFFFFFFF" textpadding="0,20,0,0"/>
+             <Button name="button" height="40" text="HHH" textcolor="#FF000000"
+                    bkcolor="#FFFFFFFF"/>)",
+         L"size=\"200,240\"");
     const QImage image = Shot();
     const QRect left = Ink(image, L"left");
     const QRect padded = Ink(image, L"padded");
@@ -185,6 +205,7 @@ TEST_F(DuiPaint, TextIsPlacedByAlignPaddingAndCentredVertically) {
     EXPECT_EQ(padded.width(), left.width());
     EXPECT_LE(left.left(), 2);
     EXPECT_NEAR(centre.center().x(), 100, 2);
+    EXPECT_NEAR(Ink(image, L"button").center().x(), 100, 2); // buttons centre by default
     EXPECT_GE(right.right(), 195);
     // Vertically centred in 40 px, or in what the top padding leaves (20 px further down by half).
     EXPECT_NEAR(left.center().y() - Find(L"left")->GetPos().top, 20, 3);
