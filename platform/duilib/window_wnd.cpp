@@ -177,6 +177,17 @@ LRESULT CALLBACK CWindowWnd::__WndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARA
     if (msg == WM_SETICON) {
         duilib::ApplyIcon(hWnd, reinterpret_cast<HICON>(lParam));
     }
+    if (msg == WM_SETTEXT) {
+        const LRESULT result = self->HandleMessage(msg, wParam, lParam);
+        // The caption on screen shows whatever text the window kept (a procedure may refuse it).
+        if (auto* host = duilib::HostOf(hWnd)) {
+            std::wstring title(static_cast<size_t>(GetWindowTextLengthW(hWnd)) + 1, L'\0');
+            title.resize(static_cast<size_t>(
+                GetWindowTextW(hWnd, title.data(), static_cast<int>(title.size()))));
+            host->setWindowTitle(QString::fromStdWString(title));
+        }
+        return result;
+    }
     if (msg == WM_CLOSE && self->m_modal) {
         self->m_modal->result = static_cast<UINT>(wParam);
     }
