@@ -13,21 +13,6 @@ namespace win32 {
 
 namespace {
 
-bool WriteAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
 bool CopyContents(int in, int out) {
     std::vector<char> buffer(1 << 16);
     for (;;) {
@@ -88,6 +73,21 @@ private:
 };
 
 } // namespace
+
+bool WriteAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
 
 DWORD CopyHostFile(const std::string& source, const std::string& target, bool failIfExists,
                    bool writeThrough) {

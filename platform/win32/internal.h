@@ -21,6 +21,10 @@ BOOL FailWithErrno();
 // Sets the last error and returns FALSE.
 BOOL Fail(DWORD error);
 
+// Writes every byte to the descriptor, going on after interrupted or partial writes; false on
+// any other failure, with errno telling why.
+bool WriteAll(int fd, const char* data, size_t size);
+
 // --- text ----------------------------------------------------------------------------------
 
 // Wide text (one code point per unit) to UTF-8. Code points that cannot be encoded (surrogates,

@@ -4,6 +4,7 @@
 // read-ahead of raw bytes. Without a stdio buffer, glibc asks the cookie for the position on
 // every ftell, so positions are offsets in the file, as the Windows runtime reports them.
 #include "files_internal.h"
+#include "internal.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -76,21 +77,6 @@ ssize_t Read(void* cookie, char* out, size_t size) {
         }
     }
     return static_cast<ssize_t>(count);
-}
-
-bool WriteAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
 }
 
 ssize_t Write(void* cookie, const char* data, size_t size) {
