@@ -69,15 +69,24 @@ LSTATUS Guarded(Call call) {
     }
 }
 
-LSTATUS SubKeyPath(const KeyRef& base, LPCWSTR subKey, std::vector<Name>* components,
-                   std::string* path) {
-    LSTATUS status = SplitSubKey(subKey ? subKey : L"", components);
+// A key handle (or root) and a subkey path below it, as the key calls take them.
+struct SubKey {
+    ResolvedKey base;
+    std::vector<Name> components; // the subkey's names, as given and folded
+    std::string path;             // the folded path from the root
+};
+
+LSTATUS ResolveSubKey(HKEY hKey, LPCWSTR subKey, SubKey* out) {
+    LSTATUS status = ResolveKey(hKey, &out->base);
+    if (status == ERROR_SUCCESS) {
+        status = SplitSubKey(subKey ? subKey : L"", &out->components);
+    }
     if (status != ERROR_SUCCESS) {
         return status;
     }
-    *path = base.path;
-    for (const Name& name : *components) {
-        *path = JoinPath(*path, name.folded);
+    out->path = out->base.key.path;
+    for (const Name& name : out->components) {
+        out->path = JoinPath(out->path, name.folded);
     }
     return ERROR_SUCCESS;
 }
@@ -124,19 +133,14 @@ LSTATUS WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD /*ulOptions*/, R
     }
     *phkResult = nullptr;
     return Guarded([&]() -> LSTATUS {
-        ResolvedKey base;
-        std::vector<Name> components;
-        std::string path;
-        LSTATUS status = ResolveKey(hKey, &base);
-        if (status == ERROR_SUCCESS) {
-            status = SubKeyPath(base.key, lpSubKey, &components, &path);
-        }
+        SubKey sub;
+        LSTATUS status = ResolveSubKey(hKey, lpSubKey, &sub);
         KeyRef key;
         if (status == ERROR_SUCCESS) {
-            status = base.store->OpenKey(base.key, path, &key);
+            status = sub.base.store->OpenKey(sub.base.key, sub.path, &key);
         }
         if (status == ERROR_SUCCESS) {
-            *phkResult = NewHandle(base.store, key, GrantedAccess(samDesired));
+            *phkResult = NewHandle(sub.base.store, key, GrantedAccess(samDesired));
         }
         return status;
     });
@@ -154,22 +158,17 @@ LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD /*Reserved*/, 
         return ERROR_INVALID_PARAMETER; // symbolic links between keys are not kept
     }
     return Guarded([&]() -> LSTATUS {
-        ResolvedKey base;
-        std::vector<Name> components;
-        std::string path;
-        LSTATUS status = ResolveKey(hKey, &base);
-        if (status == ERROR_SUCCESS) {
-            status = SubKeyPath(base.key, lpSubKey, &components, &path);
-        }
+        SubKey sub;
+        LSTATUS status = ResolveSubKey(hKey, lpSubKey, &sub);
         KeyRef key;
         DWORD disposition = 0;
         if (status == ERROR_SUCCESS) {
-            status =
-                base.store->CreateKey(base.key, components, (dwOptions & REG_OPTION_VOLATILE) != 0,
-                                      (base.access & KEY_CREATE_SUB_KEY) != 0, &key, &disposition);
+            status = sub.base.store->CreateKey(
+                sub.base.key, sub.components, (dwOptions & REG_OPTION_VOLATILE) != 0,
+                (sub.base.access & KEY_CREATE_SUB_KEY) != 0, &key, &disposition);
         }
         if (status == ERROR_SUCCESS) {
-            *phkResult = NewHandle(base.store, key, GrantedAccess(samDesired));
+            *phkResult = NewHandle(sub.base.store, key, GrantedAccess(samDesired));
             if (lpdwDisposition) {
                 *lpdwDisposition = disposition;
             }
@@ -272,20 +271,15 @@ LSTATUS WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
         return ERROR_INVALID_PARAMETER;
     }
     return Guarded([&]() -> LSTATUS {
-        ResolvedKey base;
-        std::vector<Name> components;
-        std::string path;
-        LSTATUS status = ResolveKey(hKey, &base);
-        if (status == ERROR_SUCCESS) {
-            status = SubKeyPath(base.key, lpSubKey, &components, &path);
-        }
+        SubKey sub;
+        LSTATUS status = ResolveSubKey(hKey, lpSubKey, &sub);
         if (status != ERROR_SUCCESS) {
             return status;
         }
-        if (path.empty() || IsVersionKeyOrAncestor(base.key.root, path)) {
+        if (sub.path.empty() || IsVersionKeyOrAncestor(sub.base.key.root, sub.path)) {
             return ERROR_ACCESS_DENIED;
         }
-        return base.store->DeleteKey(base.key, path);
+        return sub.base.store->DeleteKey(sub.base.key, sub.path);
     });
 }
 
