@@ -80,5 +80,6 @@ mkdir -p "$work/drive_c"
 WIN32_DRIVE_C="$work/drive_c" "$program" "$@" >"$work/program.out" 2>&1 &
 pids+=($!)
 sleep "$delay"
+mkdir -p "$(dirname "$out")"
 import -window root "$out"
 echo "screenshot: $out"
