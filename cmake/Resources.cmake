@@ -9,10 +9,8 @@
 # also be listed in DEPENDS so that they are built first). The section does not survive
 # `strip`; keep it with `strip --keep-section=.w32rsrc`.
 
-# The compiler is a host program of the build; it lives with the win32 layer whose format it
-# writes.
-add_subdirectory(${CMAKE_CURRENT_LIST_DIR}/../platform/win32/rc ${CMAKE_BINARY_DIR}/host-tools/w32rc.build)
-
+# The compiler is a host program of the build (tools/w32rc), writing the format that the win32
+# layer reads.
 function(win32_add_resources target script)
     cmake_parse_arguments(PARSE_ARGV 2 ARG "" "" "SEARCH;DEPENDS")
     get_filename_component(script "${script}" ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})

@@ -1,7 +1,9 @@
 // The application object: widgets need a QApplication, and the win32 layer makes the
-// application object on first use, so the layer installs a factory for it as it loads.
-#include "message_loop.h"
+// application object on first use, so the layer installs a factory for it as it loads, and
+// with it the driver that puts the win32 layer's windows on screen.
 #include "window_host.h"
+
+#include "win32/host.h"
 
 #include <QApplication>
 #include <QThread>
@@ -13,7 +15,8 @@ QCoreApplication* MakeApplication(int& argc, char** argv) {
 }
 
 const bool kFactoryInstalled = [] {
-    win32::SetApplicationFactory(&MakeApplication);
+    win32::host::SetApplicationFactory(&MakeApplication);
+    duilib::InstallScreenDriver();
     return true;
 }();
 
@@ -23,7 +26,7 @@ namespace duilib {
 
 bool EnsureUi() {
     (void)kFactoryInstalled;
-    auto* app = qobject_cast<QApplication*>(win32::EnsureApplication());
+    auto* app = qobject_cast<QApplication*>(win32::host::EnsureApplication());
     // Widgets live on the application's thread only.
     return app && QThread::currentThread() == app->thread();
 }

@@ -1,10 +1,9 @@
 // CPaintManagerUI: the skin settings of the process and the control tree of one window.
 #include "duilib/UIControl.h"
 #include "duilib/UIContainer.h"
-#include "duilib/UIUser32.h"
-#include "internal.h"
 #include "skin_settings.h"
 #include "window_host.h"
+#include "win32/host.h"
 
 #include <QFile>
 
@@ -269,7 +268,7 @@ void CPaintManagerUI::SetResourceZip(LPVOID data, unsigned int size, LPCWSTR pas
     }
     const auto* bytes = static_cast<const unsigned char*>(data);
     Skin().archive = duilib::ZipArchive::Open(std::vector<unsigned char>(bytes, bytes + size),
-                                              password ? win32::WideToUtf8(password) : "");
+                                              password ? win32::host::WideToUtf8(password) : "");
 }
 
 void CPaintManagerUI::SetResourceZip(LPCWSTR zipPath, bool /*cached*/, LPCWSTR password) {
@@ -282,7 +281,7 @@ void CPaintManagerUI::SetResourceZip(LPCWSTR zipPath, bool /*cached*/, LPCWSTR p
     if (!absolute) {
         path = Skin().resourcePath + path;
     }
-    QFile file(QString::fromStdString(win32::ToHostPath(path)));
+    QFile file(QString::fromStdString(win32::host::ToHostPath(path)));
     if (!file.open(QIODevice::ReadOnly)) {
         return;
     }
@@ -307,7 +306,7 @@ bool CPaintManagerUI::LoadSkinFile(LPCWSTR name, std::string* bytes) {
     if (!absolute) {
         path = Skin().resourcePath + path;
     }
-    QFile file(QString::fromStdString(win32::ToHostPath(path)));
+    QFile file(QString::fromStdString(win32::host::ToHostPath(path)));
     if (!file.open(QIODevice::ReadOnly)) {
         return false;
     }

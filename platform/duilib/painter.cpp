@@ -3,7 +3,7 @@
 #include "attributes.h"
 #include "duilib/UIControl.h"
 #include "paint_style.h"
-#include "internal.h"
+#include "win32/host.h"
 
 #include <QImage>
 
@@ -54,7 +54,7 @@ QImage LoadSkinImage(const std::wstring& file) {
     QImage picture;
     const bool onDisk = file.size() > 2 && file[1] == L':';
     if (onDisk) {
-        picture.load(QString::fromStdString(win32::ToHostPath(file)));
+        picture.load(QString::fromStdString(win32::host::ToHostPath(file)));
     } else {
         std::string bytes;
         if (DuiLib::CPaintManagerUI::LoadSkinFile(file.c_str(), &bytes)) {

@@ -1,10 +1,9 @@
 #include "window_host.h"
 
 #include "duilib/UIControl.h"
-#include "duilib/UIUser32.h"
-#include "internal.h"
 #include "painter.h"
-#include "window_table.h"
+
+#include "win32/host.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -181,14 +180,14 @@ void HostWidget::dropEvent(QDropEvent* event) {
     std::vector<std::wstring> files;
     for (const QUrl& url : event->mimeData()->urls()) {
         if (url.isLocalFile()) {
-            files.push_back(win32::ToWindowsPath(url.toLocalFile().toStdString()));
+            files.push_back(win32::host::ToWindowsPath(url.toLocalFile().toStdString()));
         }
     }
     if (files.empty()) {
         return;
     }
     const QPoint pt = event->position().toPoint();
-    HDROP drop = NewDrop(files, POINT{pt.x(), pt.y()});
+    HDROP drop = win32::host::NewDrop(files, POINT{pt.x(), pt.y()});
     if (!PostMessageW(m_hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0)) {
         DragFinish(drop);
         return;
@@ -209,20 +208,17 @@ HostWidget* CreateHost(HWND hwnd, const CREATESTRUCTW& create) {
     if (create.x != CW_USEDEFAULT && create.y != CW_USEDEFAULT) {
         host->move(create.x, create.y);
     }
-    if (auto window = win32::LookupWindow(hwnd)) {
-        window->SetObject(host);
-    }
+    win32::host::SetWindowObject(hwnd, host);
     return host;
 }
 
 HostWidget* HostOf(HWND hwnd) {
-    auto window = win32::LookupWindow(hwnd);
     // Widgets may only be touched on their own thread; from any other, the window answers by
     // its style bits alone.
-    if (!window || window->ThreadId() != GetCurrentThreadId()) {
+    if (!hwnd || GetWindowThreadProcessId(hwnd, nullptr) != GetCurrentThreadId()) {
         return nullptr;
     }
-    return dynamic_cast<HostWidget*>(window->Object());
+    return dynamic_cast<HostWidget*>(win32::host::WindowObject(hwnd));
 }
 
 void AttachManager(HWND hwnd, DuiLib::CPaintManagerUI* manager) {
@@ -238,12 +234,11 @@ void ShapeWindow(HWND hwnd, SIZE round) {
 }
 
 void DestroyHost(HWND hwnd) {
-    auto window = win32::LookupWindow(hwnd);
-    auto* host = window ? dynamic_cast<HostWidget*>(window->Object()) : nullptr;
+    auto* host = dynamic_cast<HostWidget*>(win32::host::WindowObject(hwnd));
     if (!host) {
         return;
     }
-    window->SetObject(nullptr);
+    win32::host::SetWindowObject(hwnd, nullptr);
     host->Detach();
     host->hide();
     // Owned windows are destroyed before their owner, so the widget has no children left that

@@ -70,7 +70,7 @@ HICON IconFromResource(HINSTANCE instance, UINT resourceId);
 // Shows an icon made by IconFromResource on the window; false for an unknown icon.
 bool ApplyIcon(HWND hwnd, HICON icon);
 
-// A drop handed to a window as WM_DROPFILES (HDROP): the files in Windows form.
-HDROP NewDrop(const std::vector<std::wstring>& files, POINT pt);
+// Puts the win32 layer's windows on screen through this layer's widgets (screen_driver.cpp).
+void InstallScreenDriver();
 
 } // namespace duilib

@@ -1,8 +1,8 @@
 // CWindowWnd: the program's object behind a window of the win32 layer.
 #include "duilib/UIBase.h"
 #include "duilib/UIManager.h"
-#include "message_loop.h"
 #include "window_host.h"
+#include "win32/host.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -88,7 +88,7 @@ UINT CWindowWnd::ShowModal() {
     }
     ::ShowWindow(hwnd, SW_SHOWNORMAL);
     // `this` may be gone once the loop ends (OnFinalMessage may delete it): only locals below.
-    win32::RunModalLoop([state] { return state->done; });
+    win32::host::RunModalLoop([state] { return state->done; });
     if (owner && IsWindow(owner)) {
         EnableWindow(owner, TRUE);
         SetFocus(owner);

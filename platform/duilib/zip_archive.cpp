@@ -1,6 +1,5 @@
 #include "zip_archive.h"
-
-#include "internal.h"
+#include "win32/host.h"
 
 #include <zip.h>
 
@@ -21,7 +20,7 @@ std::string EntryName(const std::wstring& name) {
     while (!normal.empty() && normal.front() == L'/') {
         normal.erase(normal.begin());
     }
-    return win32::WideToUtf8(normal);
+    return win32::host::WideToUtf8(normal);
 }
 
 } // namespace

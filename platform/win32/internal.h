@@ -51,6 +51,12 @@ std::string ToHostPath(std::wstring_view windowsPath);
 // host path is taken relative to the current directory.
 std::wstring ToWindowsPath(std::string_view hostPath);
 
+// --- system ------------------------------------------------------------------------------
+
+// Whether ChangeWindowMessageFilter has put `message` on the process's allowed list; for the
+// tests, which have no other way to see a removal.
+bool MessageFilterAllows(UINT message);
+
 // --- kernel object handles -----------------------------------------------------------------
 
 // A kernel object held by the handle table. Each kind derives from it.

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "duilib/UIDefine.h"
-#include "duilib/UIUser32.h"
 #include "duilib/UIString.h"
 #include "duilib/UIManager.h"
 #include "duilib/UIControl.h"

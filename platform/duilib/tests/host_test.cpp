@@ -1,6 +1,6 @@
 // What arrives from the desktop through a window's widget: dropped files, images, message boxes.
 #include "UIlib.h"
-#include "internal.h"
+#include "win32/host.h"
 #include "painter.h"
 #include "skin_fixture.h"
 #include "window_host.h"
@@ -77,7 +77,7 @@ TEST(DuiDrops, FilesDroppedFromTheDesktopArriveInWindowsForm) {
     DropWindow window;
     HWND hwnd = window.Create(nullptr, L"drop", WS_POPUP, WS_EX_ACCEPTFILES);
     ASSERT_NE(hwnd, nullptr);
-    const std::string inPrefix = win32::ToHostPath(L"C:\\docs\\a.pdf");
+    const std::string inPrefix = win32::host::ToHostPath(L"C:\\docs\\a.pdf");
     DropOn(hwnd, {QString::fromStdString(inPrefix), QStringLiteral("/srv/b c.PDF")});
     EXPECT_TRUE(window.drops.empty()); // posted, not sent
     Pump();
@@ -99,22 +99,6 @@ TEST(DuiDrops, AWindowThatDoesNotAcceptFilesGetsNoDrop) {
     Pump();
     EXPECT_EQ(window.drops, std::vector<std::wstring>{L"Z:\\srv\\a.pdf"});
     DestroyWindow(hwnd);
-}
-
-TEST(DuiDrops, QueryTruncatesWithinTheBufferAndStaleHandlesGiveNothing) {
-    HDROP drop = duilib::NewDrop({L"C:\\abcdef.pdf"}, POINT{1, 2});
-    WCHAR buffer[8];
-    std::fill(std::begin(buffer), std::end(buffer), L'#');
-    EXPECT_EQ(DragQueryFileW(drop, 0, buffer, 4), 3u);
-    EXPECT_EQ(std::wstring(buffer, 4), std::wstring(L"C:\\\0", 4));
-    EXPECT_EQ(buffer[4], L'#'); // nothing written past cch
-    EXPECT_EQ(DragQueryFileW(drop, 1, buffer, 8), 0u);
-    EXPECT_EQ(DragQueryFileW(drop, 0, buffer, 0), 0u);
-    DragFinish(drop);
-    EXPECT_EQ(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0), 0u);
-    POINT pt{7, 7};
-    EXPECT_FALSE(DragQueryPoint(drop, &pt));
-    DragFinish(drop); // a second release is ignored
 }
 
 TEST(DuiImages, ImageAttributesNameFileSourceAndDest) {
@@ -145,7 +129,7 @@ TEST(DuiImages, ImagesComeFromTheArchiveOrFromTheDisk) {
     EXPECT_EQ(duilib::LoadSkinImage(L"img/a.png").size(), QSize(6, 4));
     EXPECT_TRUE(duilib::LoadSkinImage(L"img/missing.png").isNull());
 
-    const std::string onDisk = win32::ToHostPath(L"C:\\qr.png");
+    const std::string onDisk = win32::host::ToHostPath(L"C:\\qr.png");
     ASSERT_TRUE(image.save(QString::fromStdString(onDisk), "PNG"));
     EXPECT_EQ(duilib::LoadSkinImage(L"C:\\qr.png").size(), QSize(6, 4));
     EXPECT_TRUE(duilib::LoadSkinImage(L"C:\\nothing.png").isNull());

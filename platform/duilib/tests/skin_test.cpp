@@ -2,7 +2,7 @@
 #include "UIlib.h"
 #include "skin_fixture.h"
 
-#include "internal.h"
+#include "win32/host.h"
 
 #include <gtest/gtest.h>
 
@@ -79,7 +79,7 @@ TEST(DuiString, FormatTakesWideStringsAsWindowsDoes) {
 namespace {
 
 std::string HostPath(const wchar_t* windowsPath) {
-    return win32::ToHostPath(windowsPath);
+    return win32::host::ToHostPath(windowsPath);
 }
 
 void WriteHostFile(const std::string& path, const void* data, size_t size) {

@@ -3,7 +3,7 @@
 
 extern "C" {
 // Runs cpuid with `function_id` in EAX (and sub-leaf 0); cpuInfo receives EAX, EBX, ECX, EDX.
-void __cpuid(int cpuInfo[4], int function_id);
+WIN32_API void __cpuid(int cpuInfo[4], int function_id);
 // Runs cpuid with `function_id` in EAX and `subfunction_id` in ECX.
-void __cpuidex(int cpuInfo[4], int function_id, int subfunction_id);
+WIN32_API void __cpuidex(int cpuInfo[4], int function_id, int subfunction_id);
 }

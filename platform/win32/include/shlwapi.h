@@ -5,7 +5,7 @@
 
 extern "C" {
 // TRUE when the path names an existing file or folder; the last error tells why not otherwise.
-BOOL WINAPI PathFileExistsW(LPCWSTR pszPath);
+WIN32_API BOOL WINAPI PathFileExistsW(LPCWSTR pszPath);
 // The narrow path is in the ANSI code page.
-BOOL WINAPI PathFileExistsA(LPCSTR pszPath);
+WIN32_API BOOL WINAPI PathFileExistsA(LPCSTR pszPath);
 }

@@ -20,3 +20,4 @@
 #include "win32/security.h"
 #include "win32/registry.h"
 #include "win32/messages.h"
+#include "win32/display.h"

@@ -2,14 +2,12 @@
 // program's password (and only with it), every layout the windows load builds and carries the
 // controls the windows look up, every image a layout names is in the archive, and the program's
 // file carries the archive and the window icon as resources.
-#include "UIlib.h"
-#include "elf_resources.h"
-#include "resource_format.h"
+#include <UIlib.h>
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -161,21 +159,17 @@ TEST_F(SkinArchive, HoldsEveryImageTheLayoutsAndWindowsName) {
 }
 
 TEST(SkinResource, TheProgramCarriesTheArchiveAndItsIcon) {
-    DWORD error = ERROR_SUCCESS;
-    const int fd = win32::rsrc::OpenFile(VELMORA_PROGRAM, error);
-    ASSERT_GE(fd, 0) << VELMORA_PROGRAM;
-    win32::rsrc::Section section;
-    std::vector<win32::rsrc::Entry> entries;
-    ASSERT_EQ(win32::rsrc::FindSection(fd, section), static_cast<DWORD>(ERROR_SUCCESS));
-    ASSERT_EQ(win32::rsrc::ReadTable(fd, section, entries), static_cast<DWORD>(ERROR_SUCCESS));
+    // The program's file read as another program would read it: for its resources only.
+    std::wstring program = L"Z:" + Widen(VELMORA_PROGRAM);
+    std::replace(program.begin(), program.end(), L'/', L'\\');
+    HMODULE file = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(file, nullptr) << VELMORA_PROGRAM;
 
-    const win32::rsrc::Entry* zip =
-        win32::rsrc::FindEntry(entries, win32::rsrc::KeyFromCaller(L"ZIPRES"),
-                               win32::rsrc::KeyFromCaller(L"IDR_ZIPRES"), 2052, error);
+    HRSRC zip = FindResourceExW(file, L"ZIPRES", L"IDR_ZIPRES", 2052);
     ASSERT_NE(zip, nullptr);
-    std::vector<unsigned char> embedded(zip->size);
-    EXPECT_TRUE(win32::rsrc::ReadAt(fd, section.fileOffset + zip->offset, embedded.data(),
-                                    embedded.size()));
+    const auto* data = static_cast<const unsigned char*>(LockResource(LoadResource(file, zip)));
+    ASSERT_NE(data, nullptr);
+    std::vector<unsigned char> embedded(data, data + SizeofResource(file, zip));
     // The program carries the archive of this build, which opens with its password.
     EXPECT_EQ(embedded, ReadArchive());
     UseArchive(embedded, Widen(SKIN_PASSWORD).c_str());
@@ -183,9 +177,6 @@ TEST(SkinResource, TheProgramCarriesTheArchiveAndItsIcon) {
     EXPECT_TRUE(CPaintManagerUI::LoadSkinFile(L"StartPageUI.xml", &layout));
     CResourceManager::GetInstance()->Release();
 
-    EXPECT_NE(win32::rsrc::FindEntry(entries, win32::rsrc::KeyFromCaller(RT_GROUP_ICON),
-                                     win32::rsrc::KeyFromCaller(MAKEINTRESOURCEW(108)),
-                                     win32::rsrc::kAnyLanguage, error),
-              nullptr);
-    close(fd);
+    EXPECT_NE(FindResourceW(file, MAKEINTRESOURCEW(108), RT_GROUP_ICON), nullptr);
+    EXPECT_TRUE(FreeLibrary(file));
 }

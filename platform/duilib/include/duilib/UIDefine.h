@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include "duilib/UIUser32.h"
-
 #define DUILIB_API __attribute__((visibility("default")))
 
 // Resource kinds for CPaintManagerUI::SetResourceType.

@@ -12,14 +12,14 @@
 extern "C" {
 // S_OK for the first initialisation on a thread, S_FALSE for a nested one,
 // RPC_E_CHANGED_MODE when the thread is already in the other concurrency model.
-HRESULT WINAPI CoInitializeEx(LPVOID pvReserved, DWORD dwCoInit);
-HRESULT WINAPI CoInitialize(LPVOID pvReserved);
-void WINAPI CoUninitialize();
-HRESULT WINAPI OleInitialize(LPVOID pvReserved);
-void WINAPI OleUninitialize();
+WIN32_API HRESULT WINAPI CoInitializeEx(LPVOID pvReserved, DWORD dwCoInit);
+WIN32_API HRESULT WINAPI CoInitialize(LPVOID pvReserved);
+WIN32_API void WINAPI CoUninitialize();
+WIN32_API HRESULT WINAPI OleInitialize(LPVOID pvReserved);
+WIN32_API void WINAPI OleUninitialize();
 }
 
 extern "C" {
-LPVOID WINAPI CoTaskMemAlloc(SIZE_T cb);
-void WINAPI CoTaskMemFree(LPVOID pv);
+WIN32_API LPVOID WINAPI CoTaskMemAlloc(SIZE_T cb);
+WIN32_API void WINAPI CoTaskMemFree(LPVOID pv);
 }

@@ -15,7 +15,7 @@ extern "C" {
 // file or the new one, never a mix. The replacement takes the replaced file's permissions, and
 // its data reaches the disk before the switch, whatever the flags. An optional backup receives
 // the replaced file. The replaced file must exist (else FALSE + ERROR_FILE_NOT_FOUND).
-BOOL WINAPI ReplaceFileW(LPCWSTR lpReplacedFileName, LPCWSTR lpReplacementFileName,
-                         LPCWSTR lpBackupFileName, DWORD dwReplaceFlags, LPVOID lpExclude,
-                         LPVOID lpReserved);
+WIN32_API BOOL WINAPI ReplaceFileW(LPCWSTR lpReplacedFileName, LPCWSTR lpReplacementFileName,
+                                   LPCWSTR lpBackupFileName, DWORD dwReplaceFlags, LPVOID lpExclude,
+                                   LPVOID lpReserved);
 }

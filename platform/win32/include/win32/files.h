@@ -46,31 +46,33 @@ extern "C" {
 // FILE_ATTRIBUTE_DIRECTORY for a folder, FILE_ATTRIBUTE_ARCHIVE for a file, plus
 // FILE_ATTRIBUTE_READONLY when the owner may not write it. INVALID_FILE_ATTRIBUTES and
 // ERROR_FILE_NOT_FOUND for a missing name, ERROR_PATH_NOT_FOUND for a missing folder on the way.
-DWORD WINAPI GetFileAttributesW(LPCWSTR lpFileName);
+WIN32_API DWORD WINAPI GetFileAttributesW(LPCWSTR lpFileName);
 // The narrow path is in the ANSI code page.
-DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName);
+WIN32_API DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName);
 
 // --- folders -------------------------------------------------------------------------------
 
 // Creates one folder (not its parents). ERROR_ALREADY_EXISTS when the name exists already (a file
 // or a folder), ERROR_PATH_NOT_FOUND when the parent is missing. The security attributes are
 // ignored.
-BOOL WINAPI CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
+WIN32_API BOOL WINAPI CreateDirectoryW(LPCWSTR lpPathName,
+                                       LPSECURITY_ATTRIBUTES lpSecurityAttributes);
 
 // Removes an empty folder. ERROR_DIR_NOT_EMPTY when it holds anything, ERROR_DIRECTORY for a
 // file, ERROR_ACCESS_DENIED for a drive root.
-BOOL WINAPI RemoveDirectoryW(LPCWSTR lpPathName);
+WIN32_API BOOL WINAPI RemoveDirectoryW(LPCWSTR lpPathName);
 
 // --- files ---------------------------------------------------------------------------------
 
 // Deletes a file. ERROR_ACCESS_DENIED for a folder and for a read-only file.
-BOOL WINAPI DeleteFileW(LPCWSTR lpFileName);
+WIN32_API BOOL WINAPI DeleteFileW(LPCWSTR lpFileName);
 
 // Copies a file with its permissions and last-write time. The target is replaced in one step, so
 // a failed copy never leaves a truncated target behind. With bFailIfExists an existing target
 // fails with ERROR_FILE_EXISTS. Copying a file onto itself fails with ERROR_SHARING_VIOLATION;
 // a folder as source or target, or a read-only target, with ERROR_ACCESS_DENIED.
-BOOL WINAPI CopyFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, BOOL bFailIfExists);
+WIN32_API BOOL WINAPI CopyFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName,
+                                BOOL bFailIfExists);
 
 // Renames a file or folder. An existing target fails with ERROR_ALREADY_EXISTS unless
 // MOVEFILE_REPLACE_EXISTING is given (a folder is never replaced: ERROR_ACCESS_DENIED). Across
@@ -78,8 +80,8 @@ BOOL WINAPI CopyFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, BOOL bF
 // else ERROR_NOT_SAME_DEVICE. MOVEFILE_WRITE_THROUGH returns only after the result is on disk.
 // MOVEFILE_DELAY_UNTIL_REBOOT, MOVEFILE_CREATE_HARDLINK and a null target fail with
 // ERROR_INVALID_PARAMETER.
-BOOL WINAPI MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags);
-BOOL WINAPI MoveFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName);
+WIN32_API BOOL WINAPI MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags);
+WIN32_API BOOL WINAPI MoveFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName);
 
 // --- searching -----------------------------------------------------------------------------
 
@@ -89,20 +91,20 @@ BOOL WINAPI MoveFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName);
 // when the search starts; names come sorted without regard to case. INVALID_HANDLE_VALUE with
 // ERROR_FILE_NOT_FOUND when nothing matches, ERROR_PATH_NOT_FOUND when the folder is missing.
 // The handle belongs to the caller, who closes it with FindClose.
-HANDLE WINAPI FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData);
+WIN32_API HANDLE WINAPI FindFirstFileW(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData);
 // FALSE with ERROR_NO_MORE_FILES after the last name; ERROR_INVALID_HANDLE for a handle that is
 // not an open search.
-BOOL WINAPI FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData);
-BOOL WINAPI FindClose(HANDLE hFindFile);
+WIN32_API BOOL WINAPI FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData);
+WIN32_API BOOL WINAPI FindClose(HANDLE hFindFile);
 
 // --- temporary folder ----------------------------------------------------------------------
 
 // $TMPDIR (else /tmp) in Windows form with a trailing backslash. Returns the length without the
 // terminator; when the buffer is too small it writes nothing and returns the size needed,
 // terminator included.
-DWORD WINAPI GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer);
+WIN32_API DWORD WINAPI GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer);
 // The same in the ANSI code page; lengths count bytes.
-DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer);
+WIN32_API DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer);
 
 // --- C runtime -----------------------------------------------------------------------------
 
@@ -110,11 +112,11 @@ DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer);
 // CR LF and reads CR LF back as "\n", as the Windows runtime does; ftell and fseek count bytes
 // of the file. Binary mode passes bytes through. A folder cannot be opened (EACCES). On failure
 // errno is set (ENOENT, EACCES, EEXIST, EINVAL for a bad mode) and so is the last error.
-FILE* _wfopen(const wchar_t* filename, const wchar_t* mode);
+WIN32_API FILE* _wfopen(const wchar_t* filename, const wchar_t* mode);
 // Returns 0 or the errno value; *pFile is null after a failure.
-int _wfopen_s(FILE** pFile, const wchar_t* filename, const wchar_t* mode);
+WIN32_API int _wfopen_s(FILE** pFile, const wchar_t* filename, const wchar_t* mode);
 // The narrow path is in the ANSI code page.
-int fopen_s(FILE** pFile, const char* filename, const char* mode);
+WIN32_API int fopen_s(FILE** pFile, const char* filename, const char* mode);
 
 } // extern "C"
 
@@ -174,5 +176,5 @@ struct _stat64i32 {
 extern "C" {
 // Fills *buffer and returns 0, or returns -1 with errno: ENOENT for a missing name (or a name with
 // wildcards), EOVERFLOW for a file of 2 GiB or more, whose size does not fit st_size.
-int _wstat64i32(const wchar_t* path, struct _stat64i32* buffer);
+WIN32_API int _wstat64i32(const wchar_t* path, struct _stat64i32* buffer);
 }

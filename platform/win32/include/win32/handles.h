@@ -9,5 +9,5 @@
 
 extern "C" {
 // Returns FALSE and sets ERROR_INVALID_HANDLE for a handle that is not open.
-BOOL WINAPI CloseHandle(HANDLE hObject);
+WIN32_API BOOL WINAPI CloseHandle(HANDLE hObject);
 }

@@ -13,13 +13,13 @@
 #define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
 
 extern "C" {
-HLOCAL WINAPI LocalAlloc(UINT uFlags, SIZE_T uBytes);
+WIN32_API HLOCAL WINAPI LocalAlloc(UINT uFlags, SIZE_T uBytes);
 // Returns null on success, as Windows does.
-HLOCAL WINAPI LocalFree(HLOCAL hMem);
+WIN32_API HLOCAL WINAPI LocalFree(HLOCAL hMem);
 // Blocks are never moved: the handle is the address, and GlobalLock returns it.
-HGLOBAL WINAPI GlobalAlloc(UINT uFlags, SIZE_T dwBytes);
-HGLOBAL WINAPI GlobalFree(HGLOBAL hMem);
-LPVOID WINAPI GlobalLock(HGLOBAL hMem);
-BOOL WINAPI GlobalUnlock(HGLOBAL hMem);
-SIZE_T WINAPI GlobalSize(HGLOBAL hMem);
+WIN32_API HGLOBAL WINAPI GlobalAlloc(UINT uFlags, SIZE_T dwBytes);
+WIN32_API HGLOBAL WINAPI GlobalFree(HGLOBAL hMem);
+WIN32_API LPVOID WINAPI GlobalLock(HGLOBAL hMem);
+WIN32_API BOOL WINAPI GlobalUnlock(HGLOBAL hMem);
+WIN32_API SIZE_T WINAPI GlobalSize(HGLOBAL hMem);
 }

@@ -232,26 +232,27 @@ extern "C" {
 // Window classes. Names compare without regard to case. Returns the class atom, or 0 with
 // ERROR_CLASS_ALREADY_EXISTS for a name in use, ERROR_INVALID_PARAMETER for a bad cbSize, a
 // missing name or a missing procedure.
-ATOM WINAPI RegisterClassExW(const WNDCLASSEXW* lpWndClass);
-ATOM WINAPI RegisterClassW(const WNDCLASSW* lpWndClass);
+WIN32_API ATOM WINAPI RegisterClassExW(const WNDCLASSEXW* lpWndClass);
+WIN32_API ATOM WINAPI RegisterClassW(const WNDCLASSW* lpWndClass);
 // FALSE with ERROR_CLASS_DOES_NOT_EXIST, or ERROR_CLASS_HAS_WINDOWS while windows of it live.
-BOOL WINAPI UnregisterClassW(LPCWSTR lpClassName, HINSTANCE hInstance);
-BOOL WINAPI GetClassInfoExW(HINSTANCE hInstance, LPCWSTR lpszClass, LPWNDCLASSEXW lpwcx);
+WIN32_API BOOL WINAPI UnregisterClassW(LPCWSTR lpClassName, HINSTANCE hInstance);
+WIN32_API BOOL WINAPI GetClassInfoExW(HINSTANCE hInstance, LPCWSTR lpszClass, LPWNDCLASSEXW lpwcx);
 
 // Creates a window owned by the calling thread and sends it WM_NCCREATE then WM_CREATE (the
 // CREATESTRUCTW is valid during those calls only). Returns NULL with
 // ERROR_CANNOT_FIND_WND_CLASS, ERROR_INVALID_WINDOW_HANDLE (bad parent), or whatever the
 // procedure left when it refused creation. Pass HWND_MESSAGE as the parent for a message-only
 // window; other windows are message-only too until the UI layer hosts them.
-HWND WINAPI CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
-                            DWORD dwStyle, int X, int Y, int nWidth, int nHeight, HWND hWndParent,
-                            HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam);
+WIN32_API HWND WINAPI CreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName,
+                                      DWORD dwStyle, int X, int Y, int nWidth, int nHeight,
+                                      HWND hWndParent, HMENU hMenu, HINSTANCE hInstance,
+                                      LPVOID lpParam);
 
 // Sends WM_DESTROY, destroys the window's children, sends WM_NCDESTROY; then the handle is
 // dead: its queued posted messages are dropped and its timers killed. Only the owner thread may
 // destroy a window (ERROR_ACCESS_DENIED otherwise).
-BOOL WINAPI DestroyWindow(HWND hWnd);
-BOOL WINAPI IsWindow(HWND hWnd);
+WIN32_API BOOL WINAPI DestroyWindow(HWND hWnd);
+WIN32_API BOOL WINAPI IsWindow(HWND hWnd);
 
 // Finding windows from anywhere in the process. Null class or name matches every window; both
 // compare without regard to case; a class may be given as an atom (MAKEINTATOM). FindWindowW
@@ -260,70 +261,71 @@ BOOL WINAPI IsWindow(HWND hWnd);
 // means the top-level windows (and, with a null hWndChildAfter too, the message-only ones),
 // HWND_MESSAGE the message-only ones. "Z order" is creation order. Not found: NULL with the last
 // error set to 0; a dead parent or hWndChildAfter: NULL with ERROR_INVALID_WINDOW_HANDLE.
-HWND WINAPI FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName);
-HWND WINAPI FindWindowExW(HWND hWndParent, HWND hWndChildAfter, LPCWSTR lpszClass,
-                          LPCWSTR lpszWindow);
+WIN32_API HWND WINAPI FindWindowW(LPCWSTR lpClassName, LPCWSTR lpWindowName);
+WIN32_API HWND WINAPI FindWindowExW(HWND hWndParent, HWND hWndChildAfter, LPCWSTR lpszClass,
+                                    LPCWSTR lpszWindow);
 
 // The window text, read directly from any thread (no WM_GETTEXT is sent). GetWindowTextW copies
 // at most nMaxCount - 1 characters and a terminator and returns the count copied without the
 // terminator; 0 leaves the last error alone for an empty text, ERROR_INVALID_WINDOW_HANDLE for a
 // dead window, ERROR_INVALID_PARAMETER for a null buffer or a nMaxCount below 1 (nothing
 // written). GetWindowTextLengthW returns the length without terminator.
-int WINAPI GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount);
-int WINAPI GetWindowTextLengthW(HWND hWnd);
+WIN32_API int WINAPI GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount);
+WIN32_API int WINAPI GetWindowTextLengthW(HWND hWnd);
 // Sends WM_SETTEXT (blocking across threads, as any send); DefWindowProcW stores the text, so a
 // procedure that handles WM_SETTEXT itself keeps the old one. A null text is an empty one.
-BOOL WINAPI SetWindowTextW(HWND hWnd, LPCWSTR lpString);
+WIN32_API BOOL WINAPI SetWindowTextW(HWND hWnd, LPCWSTR lpString);
 // The class name as registered; truncates, counts and fails as GetWindowTextW.
-int WINAPI GetClassNameW(HWND hWnd, LPWSTR lpClassName, int nMaxCount);
+WIN32_API int WINAPI GetClassNameW(HWND hWnd, LPWSTR lpClassName, int nMaxCount);
 
 // WM_NCCREATE -> TRUE, WM_CLOSE -> DestroyWindow, WM_SYSCOMMAND SC_CLOSE -> WM_CLOSE,
 // WM_SETTEXT stores the text (TRUE), WM_GETTEXT / WM_GETTEXTLENGTH read it; else 0.
-LRESULT WINAPI DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
-LRESULT WINAPI CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam,
-                               LPARAM lParam);
+WIN32_API LRESULT WINAPI DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+WIN32_API LRESULT WINAPI CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam,
+                                         LPARAM lParam);
 
 // GWLP_WNDPROC, GWLP_USERDATA, GWLP_ID, GWLP_HINSTANCE, GWLP_HWNDPARENT, GWL_STYLE,
 // GWL_EXSTYLE and the class's cbWndExtra bytes (offsets >= 0). Set returns the previous value
 // and leaves the last error alone on success, as on Windows; an unknown index fails with
 // ERROR_INVALID_INDEX.
-LONG_PTR WINAPI GetWindowLongPtrW(HWND hWnd, int nIndex);
-LONG_PTR WINAPI SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong);
+WIN32_API LONG_PTR WINAPI GetWindowLongPtrW(HWND hWnd, int nIndex);
+WIN32_API LONG_PTR WINAPI SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong);
 
 // Queues a message for the window's owner thread; any thread may post. FALSE with
 // ERROR_INVALID_WINDOW_HANDLE when the window is gone, in which case nothing was queued and the
 // poster still owns whatever wParam/lParam point to. A NULL hWnd posts to the calling thread.
-BOOL WINAPI PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+WIN32_API BOOL WINAPI PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 // FALSE with ERROR_INVALID_THREAD_ID when the thread has no message queue.
-BOOL WINAPI PostThreadMessageW(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam);
+WIN32_API BOOL WINAPI PostThreadMessageW(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam);
 
 // On the window's own thread, calls the procedure directly (re-entrantly). From another thread,
 // blocks until the owner thread has processed it; while blocked, messages sent to the calling
 // thread are processed, so two threads sending to each other do not deadlock. Returns 0 with
 // ERROR_INVALID_WINDOW_HANDLE for a dead window or one whose thread has ended.
-LRESULT WINAPI SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+WIN32_API LRESULT WINAPI SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 
 // Retrieves the calling thread's next message: sent messages are processed first, then posted
 // messages in FIFO order, then WM_QUIT, then WM_TIMER. GetMessageW waits (running the event
 // loop meanwhile) and returns 0 for WM_QUIT, -1 with ERROR_INVALID_WINDOW_HANDLE for an invalid
 // hWnd filter. An hWnd of (HWND)-1 selects thread messages only.
-BOOL WINAPI GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax);
-BOOL WINAPI PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
-                         UINT wRemoveMsg);
+WIN32_API BOOL WINAPI GetMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax);
+WIN32_API BOOL WINAPI PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
+                                   UINT wRemoveMsg);
 // No keyboard input reaches message-only windows: always FALSE.
-BOOL WINAPI TranslateMessage(const MSG* lpMsg);
+WIN32_API BOOL WINAPI TranslateMessage(const MSG* lpMsg);
 // Calls the window's procedure (or the TIMERPROC of a WM_TIMER). Returns 0 with
 // ERROR_WINDOW_OF_OTHER_THREAD for a window of another thread.
-LRESULT WINAPI DispatchMessageW(const MSG* lpMsg);
+WIN32_API LRESULT WINAPI DispatchMessageW(const MSG* lpMsg);
 // Asks the calling thread's loop to end: WM_QUIT (wParam = nExitCode) arrives once no posted
 // message is left.
-VOID WINAPI PostQuitMessage(int nExitCode);
+WIN32_API VOID WINAPI PostQuitMessage(int nExitCode);
 
 // Starts or replaces the timer (hWnd, nIDEvent); WM_TIMER with wParam = nIDEvent arrives on the
 // window's thread, lParam = lpTimerFunc. Returns nIDEvent (1 for an id of 0), or for hWnd NULL a
 // new thread timer id. Killing a timer in its own WM_TIMER handler stops it for good.
-UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc);
+WIN32_API UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse,
+                                   TIMERPROC lpTimerFunc);
 // FALSE with ERROR_INVALID_WINDOW_HANDLE for a dead window, ERROR_INVALID_PARAMETER for an
 // unknown timer.
-BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent);
+WIN32_API BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent);
 }

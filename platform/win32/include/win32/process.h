@@ -62,55 +62,55 @@ extern "C" {
 // for a missing lpCurrentDirectory. With bInheritHandles every inheritable handle goes to the
 // child, and with STARTF_USESTDHANDLES the given inheritable handles become its standard
 // streams (anything else there: the null device). The caller owns both returned handles.
-BOOL WINAPI CreateProcessW(LPCWSTR lpApplicationName, LPWSTR lpCommandLine,
-                           LPSECURITY_ATTRIBUTES lpProcessAttributes,
-                           LPSECURITY_ATTRIBUTES lpThreadAttributes, BOOL bInheritHandles,
-                           DWORD dwCreationFlags, LPVOID lpEnvironment, LPCWSTR lpCurrentDirectory,
-                           LPSTARTUPINFOW lpStartupInfo,
-                           LPPROCESS_INFORMATION lpProcessInformation);
+WIN32_API BOOL WINAPI CreateProcessW(LPCWSTR lpApplicationName, LPWSTR lpCommandLine,
+                                     LPSECURITY_ATTRIBUTES lpProcessAttributes,
+                                     LPSECURITY_ATTRIBUTES lpThreadAttributes, BOOL bInheritHandles,
+                                     DWORD dwCreationFlags, LPVOID lpEnvironment,
+                                     LPCWSTR lpCurrentDirectory, LPSTARTUPINFOW lpStartupInfo,
+                                     LPPROCESS_INFORMATION lpProcessInformation);
 
 // The pseudo handle of the calling process ((HANDLE)-1); CloseHandle on it is a no-op.
-HANDLE WINAPI GetCurrentProcess();
-DWORD WINAPI GetCurrentProcessId();
-DWORD WINAPI GetCurrentThreadId();
+WIN32_API HANDLE WINAPI GetCurrentProcess();
+WIN32_API DWORD WINAPI GetCurrentProcessId();
+WIN32_API DWORD WINAPI GetCurrentThreadId();
 // A process of this program's own (started by it, or itself) or any other by id. NULL with
 // ERROR_INVALID_PARAMETER when no such process exists.
-HANDLE WINAPI OpenProcess(DWORD dwDesiredAccess, BOOL bInheritHandle, DWORD dwProcessId);
-DWORD WINAPI GetProcessId(HANDLE Process);
+WIN32_API HANDLE WINAPI OpenProcess(DWORD dwDesiredAccess, BOOL bInheritHandle, DWORD dwProcessId);
+WIN32_API DWORD WINAPI GetProcessId(HANDLE Process);
 
 // STILL_ACTIVE while the process runs, then its exit code. A process this program did not start
 // reports STILL_ACTIVE while it runs and fails with ERROR_ACCESS_DENIED afterwards.
-BOOL WINAPI GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode);
+WIN32_API BOOL WINAPI GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode);
 // The process ends at once and reports uExitCode. ERROR_ACCESS_DENIED when it has ended already.
-BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode);
+WIN32_API BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode);
 
 // Waits for a process (or the thread handle of a started process) to end: WAIT_OBJECT_0, or
 // WAIT_TIMEOUT after dwMilliseconds (INFINITE waits for good); WAIT_FAILED with
 // ERROR_INVALID_HANDLE for anything else.
-DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+WIN32_API DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 
 // --- pipes and handle flags ----------------------------------------------------------------
 
 // An anonymous pipe; both ends are inheritable when lpPipeAttributes->bInheritHandle is TRUE.
 // nSize is a hint. The caller closes both ends with CloseHandle.
-BOOL WINAPI CreatePipe(PHANDLE hReadPipe, PHANDLE hWritePipe,
-                       LPSECURITY_ATTRIBUTES lpPipeAttributes, DWORD nSize);
+WIN32_API BOOL WINAPI CreatePipe(PHANDLE hReadPipe, PHANDLE hWritePipe,
+                                 LPSECURITY_ATTRIBUTES lpPipeAttributes, DWORD nSize);
 // HANDLE_FLAG_INHERIT and HANDLE_FLAG_PROTECT_FROM_CLOSE on any kernel handle.
-BOOL WINAPI SetHandleInformation(HANDLE hObject, DWORD dwMask, DWORD dwFlags);
-BOOL WINAPI GetHandleInformation(HANDLE hObject, LPDWORD lpdwFlags);
+WIN32_API BOOL WINAPI SetHandleInformation(HANDLE hObject, DWORD dwMask, DWORD dwFlags);
+WIN32_API BOOL WINAPI GetHandleInformation(HANDLE hObject, LPDWORD lpdwFlags);
 
 // Pipe ends only; lpOverlapped must be null (ERROR_INVALID_PARAMETER otherwise). ReadFile
 // blocks until some bytes arrive and returns what is there, up to the size asked; once every
 // write end is closed and the pipe is empty it fails with ERROR_BROKEN_PIPE. WriteFile writes
 // everything, blocking while the pipe is full; ERROR_NO_DATA once the read end is closed.
-BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
-                     LPDWORD lpNumberOfBytesRead, LPOVERLAPPED lpOverlapped);
-BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
-                      LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped);
+WIN32_API BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
+                               LPDWORD lpNumberOfBytesRead, LPOVERLAPPED lpOverlapped);
+WIN32_API BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
+                                LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped);
 // Copies what is in the pipe without taking it out and never blocks. ERROR_BROKEN_PIPE when the
 // pipe is empty and every write end is closed.
-BOOL WINAPI PeekNamedPipe(HANDLE hNamedPipe, LPVOID lpBuffer, DWORD nBufferSize,
-                          LPDWORD lpBytesRead, LPDWORD lpTotalBytesAvail,
-                          LPDWORD lpBytesLeftThisMessage);
+WIN32_API BOOL WINAPI PeekNamedPipe(HANDLE hNamedPipe, LPVOID lpBuffer, DWORD nBufferSize,
+                                    LPDWORD lpBytesRead, LPDWORD lpTotalBytesAvail,
+                                    LPDWORD lpBytesLeftThisMessage);
 
 } // extern "C"

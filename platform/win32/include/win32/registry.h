@@ -63,53 +63,53 @@
 extern "C" {
 // Opens a subkey (null or empty: a new handle to hKey itself). The subkey's access is what
 // samDesired asks, whatever the access of hKey. On failure *phkResult is null.
-LSTATUS WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
-                             PHKEY phkResult);
+WIN32_API LSTATUS WINAPI RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions,
+                                       REGSAM samDesired, PHKEY phkResult);
 
 // Opens or creates a subkey and the missing keys on its way. Every key it creates is volatile
 // with REG_OPTION_VOLATILE; a non-volatile key under a volatile one fails with
 // ERROR_CHILD_MUST_BE_VOLATILE. The class and the security attributes are ignored. Creating
 // needs KEY_CREATE_SUB_KEY on hKey (ERROR_ACCESS_DENIED otherwise).
-LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpClass,
-                               DWORD dwOptions, REGSAM samDesired,
-                               const LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult,
-                               LPDWORD lpdwDisposition);
+WIN32_API LSTATUS WINAPI RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved,
+                                         LPWSTR lpClass, DWORD dwOptions, REGSAM samDesired,
+                                         const LPSECURITY_ATTRIBUTES lpSecurityAttributes,
+                                         PHKEY phkResult, LPDWORD lpdwDisposition);
 
 // Reads a value (null or empty name: the default value). With lpData null, *lpcbData gets the
 // size. A buffer too small gives ERROR_MORE_DATA with the needed size in *lpcbData and leaves
 // the buffer untouched. Needs KEY_QUERY_VALUE.
-LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
-                                LPBYTE lpData, LPDWORD lpcbData);
+WIN32_API LSTATUS WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved,
+                                          LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData);
 
 // Writes a value as one transaction. Text types take cbData in bytes of WCHAR and fail with
 // ERROR_INVALID_PARAMETER for a size that is not a whole number of characters. Needs
 // KEY_SET_VALUE.
-LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType,
-                              const BYTE* lpData, DWORD cbData);
+WIN32_API LSTATUS WINAPI RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved,
+                                        DWORD dwType, const BYTE* lpData, DWORD cbData);
 
 // Needs KEY_SET_VALUE; a missing value gives ERROR_FILE_NOT_FOUND.
-LSTATUS WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName);
+WIN32_API LSTATUS WINAPI RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName);
 
 // Deletes a subkey and its values (empty name: the key of hKey itself). A key that still has
 // subkeys, and the roots, give ERROR_ACCESS_DENIED.
-LSTATUS WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey);
+WIN32_API LSTATUS WINAPI RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey);
 
 // Closing a predefined root does nothing and succeeds; a stale handle gives
 // ERROR_INVALID_HANDLE.
-LSTATUS WINAPI RegCloseKey(HKEY hKey);
+WIN32_API LSTATUS WINAPI RegCloseKey(HKEY hKey);
 
 // Saves the key, its values and its subkeys to a new file (Windows path). An existing file
 // gives ERROR_ALREADY_EXISTS. Needs no backup privilege.
-LSTATUS WINAPI RegSaveKeyW(HKEY hKey, LPCWSTR lpFile,
-                           const LPSECURITY_ATTRIBUTES lpSecurityAttributes);
+WIN32_API LSTATUS WINAPI RegSaveKeyW(HKEY hKey, LPCWSTR lpFile,
+                                     const LPSECURITY_ATTRIBUTES lpSecurityAttributes);
 
 // Replaces the values and the subkeys of hKey with those saved in the file, as one
 // transaction. With REG_WHOLE_HIVE_VOLATILE the restored subkeys are volatile. Works on any
 // key, not only on the roots; needs KEY_SET_VALUE and no restore privilege.
-LSTATUS WINAPI RegRestoreKeyW(HKEY hKey, LPCWSTR lpFile, DWORD dwFlags);
+WIN32_API LSTATUS WINAPI RegRestoreKeyW(HKEY hKey, LPCWSTR lpFile, DWORD dwFlags);
 
 // Not a Windows call: a second handle to the same key with the same access, which on Windows
 // DuplicateHandle with DUPLICATE_SAME_ACCESS gives. Each handle is closed on its own. A
 // predefined root is returned as it is.
-LSTATUS WINAPI RegDuplicateKey(HKEY hKey, PHKEY phkResult);
+WIN32_API LSTATUS WINAPI RegDuplicateKey(HKEY hKey, PHKEY phkResult);
 }

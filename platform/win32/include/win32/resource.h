@@ -39,16 +39,17 @@ extern "C" {
 // Null module = the executable. Failure: null and ERROR_RESOURCE_TYPE_NOT_FOUND,
 // ERROR_RESOURCE_NAME_NOT_FOUND, ERROR_RESOURCE_DATA_NOT_FOUND (the module carries no
 // resources) or ERROR_MOD_NOT_FOUND (not a module).
-HRSRC WINAPI FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType);
+WIN32_API HRSRC WINAPI FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType);
 // One language exactly (note the Windows argument order: type before name); a missing
 // language gives ERROR_RESOURCE_LANG_NOT_FOUND.
-HRSRC WINAPI FindResourceExW(HMODULE hModule, LPCWSTR lpType, LPCWSTR lpName, WORD wLanguage);
+WIN32_API HRSRC WINAPI FindResourceExW(HMODULE hModule, LPCWSTR lpType, LPCWSTR lpName,
+                                       WORD wLanguage);
 // The resource's data; null and ERROR_INVALID_HANDLE for a handle FindResource did not give.
-HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo);
+WIN32_API HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo);
 // The data's size in bytes; 0 and ERROR_INVALID_HANDLE for a handle FindResource did not give.
-DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo);
+WIN32_API DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo);
 // The data pointer itself, as on Windows.
-LPVOID WINAPI LockResource(HGLOBAL hResData);
+WIN32_API LPVOID WINAPI LockResource(HGLOBAL hResData);
 // Obsolete on Windows too: does nothing and returns FALSE.
-BOOL WINAPI FreeResource(HGLOBAL hResData);
+WIN32_API BOOL WINAPI FreeResource(HGLOBAL hResData);
 }

@@ -243,21 +243,22 @@ typedef enum _SECURITY_IMPERSONATION_LEVEL {
 
 extern "C" {
 // Up to 8 sub-authorities; more: FALSE, ERROR_INVALID_SID. Free the SID with FreeSid.
-BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY pIdentifierAuthority,
-                                     BYTE nSubAuthorityCount, DWORD nSubAuthority0,
-                                     DWORD nSubAuthority1, DWORD nSubAuthority2,
-                                     DWORD nSubAuthority3, DWORD nSubAuthority4,
-                                     DWORD nSubAuthority5, DWORD nSubAuthority6,
-                                     DWORD nSubAuthority7, PSID* pSid);
+WIN32_API BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY pIdentifierAuthority,
+                                               BYTE nSubAuthorityCount, DWORD nSubAuthority0,
+                                               DWORD nSubAuthority1, DWORD nSubAuthority2,
+                                               DWORD nSubAuthority3, DWORD nSubAuthority4,
+                                               DWORD nSubAuthority5, DWORD nSubAuthority6,
+                                               DWORD nSubAuthority7, PSID* pSid);
 // Returns null on success.
-PVOID WINAPI FreeSid(PSID pSid);
+WIN32_API PVOID WINAPI FreeSid(PSID pSid);
 
 // Merges the entries into a copy of OldAcl (which may be null) and returns the result in
 // *NewAcl, one LocalAlloc block the caller frees with LocalFree. Returns a Windows error code.
 // Trustees must be given as SIDs: names fail with ERROR_NONE_MAPPED; audit entries fail with
 // ERROR_INVALID_PARAMETER.
-DWORD WINAPI SetEntriesInAclW(ULONG cCountOfExplicitEntries,
-                              PEXPLICIT_ACCESS_W pListOfExplicitEntries, PACL OldAcl, PACL* NewAcl);
+WIN32_API DWORD WINAPI SetEntriesInAclW(ULONG cCountOfExplicitEntries,
+                                        PEXPLICIT_ACCESS_W pListOfExplicitEntries, PACL OldAcl,
+                                        PACL* NewAcl);
 
 // Replaces a file's or folder's access list. Returns a Windows error code. Only files
 // (SE_FILE_OBJECT) and only the DACL: anything else fails with ERROR_NOT_SUPPORTED. The list
@@ -266,31 +267,32 @@ DWORD WINAPI SetEntriesInAclW(ULONG cCountOfExplicitEntries,
 // the execute bit from a list; entries for other trustees are not represented. A null DACL
 // grants Everyone everything. Not the owner: ERROR_ACCESS_DENIED; missing: ERROR_FILE_NOT_FOUND
 // (ERROR_PATH_NOT_FOUND when the folder is missing too).
-DWORD WINAPI SetNamedSecurityInfoW(LPWSTR pObjectName, SE_OBJECT_TYPE ObjectType,
-                                   SECURITY_INFORMATION SecurityInfo, PSID psidOwner,
-                                   PSID psidGroup, PACL pDacl, PACL pSacl);
+WIN32_API DWORD WINAPI SetNamedSecurityInfoW(LPWSTR pObjectName, SE_OBJECT_TYPE ObjectType,
+                                             SECURITY_INFORMATION SecurityInfo, PSID psidOwner,
+                                             PSID psidGroup, PACL pDacl, PACL pSacl);
 
 // The calling process's token, for the current-process pseudo handle or any open handle (this
 // layer starts processes only as the calling user). Tokens of one process share their
 // privilege state, as on Windows.
-BOOL WINAPI OpenProcessToken(HANDLE ProcessHandle, DWORD DesiredAccess, PHANDLE TokenHandle);
+WIN32_API BOOL WINAPI OpenProcessToken(HANDLE ProcessHandle, DWORD DesiredAccess,
+                                       PHANDLE TokenHandle);
 
 // Windows' privilege names and LUIDs, case-insensitive; only the local system (null or "").
 // Unknown name: FALSE, ERROR_NO_SUCH_PRIVILEGE.
-BOOL WINAPI LookupPrivilegeValueW(LPCWSTR lpSystemName, LPCWSTR lpName, PLUID lpLuid);
+WIN32_API BOOL WINAPI LookupPrivilegeValueW(LPCWSTR lpSystemName, LPCWSTR lpName, PLUID lpLuid);
 
 // Returns TRUE and sets ERROR_NOT_ALL_ASSIGNED when a privilege is not held, ERROR_SUCCESS
 // otherwise. An ordinary user holds what a standard Windows user holds (change notify,
 // shutdown, undock, working set, time zone); only an effective uid of 0 holds the others, such
 // as SeIncreaseQuotaPrivilege. Needs TOKEN_ADJUST_PRIVILEGES (and TOKEN_QUERY for
 // PreviousState), else ERROR_ACCESS_DENIED.
-BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges,
-                                  PTOKEN_PRIVILEGES NewState, DWORD BufferLength,
-                                  PTOKEN_PRIVILEGES PreviousState, PDWORD ReturnLength);
+WIN32_API BOOL WINAPI AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges,
+                                            PTOKEN_PRIVILEGES NewState, DWORD BufferLength,
+                                            PTOKEN_PRIVILEGES PreviousState, PDWORD ReturnLength);
 
 // A new token with its own copy of the privilege state. Needs TOKEN_DUPLICATE.
-BOOL WINAPI DuplicateTokenEx(HANDLE hExistingToken, DWORD dwDesiredAccess,
-                             LPSECURITY_ATTRIBUTES lpTokenAttributes,
-                             SECURITY_IMPERSONATION_LEVEL ImpersonationLevel, TOKEN_TYPE TokenType,
-                             PHANDLE phNewToken);
+WIN32_API BOOL WINAPI DuplicateTokenEx(HANDLE hExistingToken, DWORD dwDesiredAccess,
+                                       LPSECURITY_ATTRIBUTES lpTokenAttributes,
+                                       SECURITY_IMPERSONATION_LEVEL ImpersonationLevel,
+                                       TOKEN_TYPE TokenType, PHANDLE phNewToken);
 }

@@ -36,9 +36,10 @@ extern "C" {
 // The path is a CoTaskMemAlloc block: free it with CoTaskMemFree. Documents is the XDG
 // documents directory (user-dirs.dirs, else $HOME/Documents) in Windows form; ProgramData and
 // PublicDocuments lie on drive C:. Other folders: E_INVALIDARG, *ppszPath null.
-HRESULT WINAPI SHGetKnownFolderPath(REFKNOWNFOLDERID rfid, DWORD dwFlags, HANDLE hToken,
-                                    PWSTR* ppszPath);
+WIN32_API HRESULT WINAPI SHGetKnownFolderPath(REFKNOWNFOLDERID rfid, DWORD dwFlags, HANDLE hToken,
+                                              PWSTR* ppszPath);
 // pszPath holds MAX_PATH characters. CSIDL_PERSONAL, CSIDL_COMMON_DOCUMENTS,
 // CSIDL_COMMON_APPDATA, CSIDL_APPDATA and CSIDL_LOCAL_APPDATA are known; others E_INVALIDARG.
-HRESULT WINAPI SHGetFolderPathW(HWND hwnd, int csidl, HANDLE hToken, DWORD dwFlags, LPWSTR pszPath);
+WIN32_API HRESULT WINAPI SHGetFolderPathW(HWND hwnd, int csidl, HANDLE hToken, DWORD dwFlags,
+                                          LPWSTR pszPath);
 }

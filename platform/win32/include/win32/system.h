@@ -23,8 +23,8 @@ extern "C" {
 // anything outside printable ASCII becomes '_'.
 // *nSize is the buffer size in characters; on success it receives the length without the
 // terminator. Too small: FALSE, ERROR_BUFFER_OVERFLOW and *nSize = the size needed.
-BOOL WINAPI GetComputerNameA(LPSTR lpBuffer, LPDWORD nSize);
-BOOL WINAPI GetComputerNameW(LPWSTR lpBuffer, LPDWORD nSize);
+WIN32_API BOOL WINAPI GetComputerNameA(LPSTR lpBuffer, LPDWORD nSize);
+WIN32_API BOOL WINAPI GetComputerNameW(LPWSTR lpBuffer, LPDWORD nSize);
 
 // Answers for drive roots ("C:\\", "Z:\\"); null means the current folder's drive. The serial
 // number is derived from the identity of the file system that holds the drive's folder, so it
@@ -33,45 +33,40 @@ BOOL WINAPI GetComputerNameW(LPWSTR lpBuffer, LPDWORD nSize);
 // Fails with ERROR_INVALID_NAME without the trailing backslash, ERROR_DIR_NOT_ROOT for a
 // folder below the root, ERROR_PATH_NOT_FOUND for a drive that does not exist and
 // ERROR_BAD_LENGTH when a name buffer is too small.
-BOOL WINAPI GetVolumeInformationW(LPCWSTR lpRootPathName, LPWSTR lpVolumeNameBuffer,
-                                  DWORD nVolumeNameSize, LPDWORD lpVolumeSerialNumber,
-                                  LPDWORD lpMaximumComponentLength, LPDWORD lpFileSystemFlags,
-                                  LPWSTR lpFileSystemNameBuffer, DWORD nFileSystemNameSize);
+WIN32_API BOOL WINAPI GetVolumeInformationW(LPCWSTR lpRootPathName, LPWSTR lpVolumeNameBuffer,
+                                            DWORD nVolumeNameSize, LPDWORD lpVolumeSerialNumber,
+                                            LPDWORD lpMaximumComponentLength,
+                                            LPDWORD lpFileSystemFlags,
+                                            LPWSTR lpFileSystemNameBuffer,
+                                            DWORD nFileSystemNameSize);
 
 // Local time (the TZ rules of the host) and UTC, with milliseconds.
-void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);
-void WINAPI GetSystemTime(LPSYSTEMTIME lpSystemTime);
+WIN32_API void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime);
+WIN32_API void WINAPI GetSystemTime(LPSYSTEMTIME lpSystemTime);
 // Milliseconds since the system started; the 32-bit form wraps after 49.7 days.
-DWORD WINAPI GetTickCount();
-ULONGLONG WINAPI GetTickCount64();
+WIN32_API DWORD WINAPI GetTickCount();
+WIN32_API ULONGLONG WINAPI GetTickCount64();
 // Sleep(0) gives up the rest of the time slice; INFINITE never returns.
-void WINAPI Sleep(DWORD dwMilliseconds);
+WIN32_API void WINAPI Sleep(DWORD dwMilliseconds);
 
 // The process is a native 64-bit one: TRUE with *Wow64Process FALSE for the current-process
 // pseudo handle or any open handle; ERROR_INVALID_HANDLE otherwise.
-BOOL WINAPI IsWow64Process(HANDLE hProcess, PBOOL Wow64Process);
+WIN32_API BOOL WINAPI IsWow64Process(HANDLE hProcess, PBOOL Wow64Process);
 
 // Adds a message to (MSGFLT_ADD) or removes it from (MSGFLT_REMOVE) the process's allowed
 // list. There are no integrity levels on this host, so the list changes no delivery; it is
 // kept so that callers' choices can be observed. Another action: FALSE, ERROR_INVALID_PARAMETER.
-BOOL WINAPI ChangeWindowMessageFilter(UINT message, DWORD dwFlag);
+WIN32_API BOOL WINAPI ChangeWindowMessageFilter(UINT message, DWORD dwFlag);
 
-// Written to stderr only when the environment variable WIN32_DEBUG_OUTPUT is set to something
-// other than "" or "0" (there is no debugger channel to write to). Wide text goes out as UTF-8,
-// narrow text as it is.
-void WINAPI OutputDebugStringW(LPCWSTR lpOutputString);
-void WINAPI OutputDebugStringA(LPCSTR lpOutputString);
+// There is no debugger to write to: the text is a trace on the channel "debug" (win32/trace.h),
+// shown when WIN32_TRACE lists it. Wide text goes out as UTF-8, narrow text as it is.
+WIN32_API void WINAPI OutputDebugStringW(LPCWSTR lpOutputString);
+WIN32_API void WINAPI OutputDebugStringA(LPCSTR lpOutputString);
 
 // Null: there is no shell desktop window on this host.
-HWND WINAPI GetShellWindow();
+WIN32_API HWND WINAPI GetShellWindow();
 
 // The owner thread of a window, and its process (always this one) in *lpdwProcessId when not
 // null. Returns 0 and sets ERROR_INVALID_WINDOW_HANDLE for a window that does not exist.
-DWORD WINAPI GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId);
+WIN32_API DWORD WINAPI GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId);
 }
-
-namespace win32 {
-// Not a Windows call: whether ChangeWindowMessageFilter has put `message` on the process's
-// allowed list. For tests, which have no other way to see a removal.
-bool MessageFilterAllows(UINT message);
-} // namespace win32

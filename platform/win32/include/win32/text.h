@@ -41,28 +41,28 @@ extern "C" {
 // MB_COMPOSITE decomposes accented Latin letters into base letter + combining marks for legacy
 // code pages; it is ignored when CP_ACP is UTF-8 (explicit CP_UTF8 accepts only
 // MB_ERR_INVALID_CHARS, as on Windows).
-int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMultiByteStr, int cbMultiByte,
-                               LPWSTR lpWideCharStr, int cchWideChar);
+WIN32_API int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMultiByteStr,
+                                         int cbMultiByte, LPWSTR lpWideCharStr, int cchWideChar);
 
 // Characters a legacy code page cannot represent become its default character ("?", or the
 // first byte of lpDefaultChar) and set *lpUsedDefaultChar; no best-fit mapping is ever done.
 // Explicit CP_UTF8 rejects a default character or used-default pointer with
 // ERROR_INVALID_PARAMETER; when CP_ACP is UTF-8 they are accepted, and *lpUsedDefaultChar tells
 // whether an unencodable unit became U+FFFD.
-int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharStr, int cchWideChar,
-                               LPSTR lpMultiByteStr, int cbMultiByte, LPCCH lpDefaultChar,
-                               LPBOOL lpUsedDefaultChar);
+WIN32_API int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharStr,
+                                         int cchWideChar, LPSTR lpMultiByteStr, int cbMultiByte,
+                                         LPCCH lpDefaultChar, LPBOOL lpUsedDefaultChar);
 
 // The process's ANSI code page: the environment variable WIN32_ACP when it names an installed
 // code page (read on every call), else the locale's charset (read once; UTF-8 and the plain
 // C/POSIX locale give 65001).
-UINT WINAPI GetACP();
+WIN32_API UINT WINAPI GetACP();
 
 // The OEM code page that goes with GetACP(): 437 for 1252, 852 for 1250, 866 for 1251, ...;
 // the ANSI code page itself for the double-byte code pages and UTF-8.
-UINT WINAPI GetOEMCP();
+WIN32_API UINT WINAPI GetOEMCP();
 
 // TRUE for a code page the conversions accept by number; CP_ACP and the other placeholders
 // are not code pages and give FALSE.
-BOOL WINAPI IsValidCodePage(UINT CodePage);
+WIN32_API BOOL WINAPI IsValidCodePage(UINT CodePage);
 }

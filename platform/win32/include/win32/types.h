@@ -7,11 +7,14 @@
 #include <cstddef>
 #include <cstdint>
 
+// Every call the layer answers is exported from its shared object; nothing else is.
+#define WIN32_API __attribute__((visibility("default")))
+
 #define WINAPI
 #define CALLBACK
 #define APIENTRY
 #define WINAPIV
-#define STDAPI extern "C" HRESULT
+#define STDAPI extern "C" WIN32_API HRESULT
 #define CONST const
 #define VOID void
 
@@ -73,10 +76,10 @@ typedef const WCHAR* LPCWSTR;
 typedef const WCHAR* PCWSTR;
 typedef LPWSTR* PZPWSTR;
 
-#define DECLARE_HANDLE(name)                                                                      \
-    struct name##__ {                                                                             \
-        int unused;                                                                               \
-    };                                                                                            \
+#define DECLARE_HANDLE(name)                                                                       \
+    struct name##__ {                                                                              \
+        int unused;                                                                                \
+    };                                                                                             \
     typedef struct name##__* name
 
 typedef void* HANDLE;
@@ -115,14 +118,16 @@ typedef ACCESS_MASK REGSAM;
 
 #define MAX_PATH 260
 #define INFINITE 0xFFFFFFFFu
-#define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR) - 1)
+#define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 
-#define MAKEWORD(a, b) ((WORD)(((BYTE)((DWORD_PTR)(a) & 0xff)) | ((WORD)((BYTE)((DWORD_PTR)(b) & 0xff))) << 8))
-#define MAKELONG(a, b) ((LONG)(((WORD)((DWORD_PTR)(a) & 0xffff)) | ((DWORD)((WORD)((DWORD_PTR)(b) & 0xffff))) << 16))
-#define LOWORD(l) ((WORD)((DWORD_PTR)(l) & 0xffff))
+#define MAKEWORD(a, b)                                                                             \
+    ((WORD)(((BYTE)((DWORD_PTR)(a)&0xff)) | ((WORD)((BYTE)((DWORD_PTR)(b)&0xff))) << 8))
+#define MAKELONG(a, b)                                                                             \
+    ((LONG)(((WORD)((DWORD_PTR)(a)&0xffff)) | ((DWORD)((WORD)((DWORD_PTR)(b)&0xffff))) << 16))
+#define LOWORD(l) ((WORD)((DWORD_PTR)(l)&0xffff))
 #define HIWORD(l) ((WORD)(((DWORD_PTR)(l) >> 16) & 0xffff))
-#define LOBYTE(w) ((BYTE)((DWORD_PTR)(w) & 0xff))
+#define LOBYTE(w) ((BYTE)((DWORD_PTR)(w)&0xff))
 #define HIBYTE(w) ((BYTE)(((DWORD_PTR)(w) >> 8) & 0xff))
 #define MAKEINTRESOURCEW(i) ((LPWSTR)((ULONG_PTR)((WORD)(i))))
 #define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
@@ -280,10 +285,10 @@ typedef struct tagSIZE {
 #define E_INVALIDARG ((HRESULT)0x80070057L)
 #define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define FAILED(hr) (((HRESULT)(hr)) < 0)
-#define HRESULT_FROM_WIN32(x)                                                                    \
-    ((HRESULT)(x) <= 0 ? ((HRESULT)(x)) : ((HRESULT)(((x) & 0x0000FFFF) | (7 << 16) | 0x80000000)))
+#define HRESULT_FROM_WIN32(x)                                                                      \
+    ((HRESULT)(x) <= 0 ? ((HRESULT)(x)) : ((HRESULT)(((x)&0x0000FFFF) | (7 << 16) | 0x80000000)))
 
 extern "C" {
-DWORD WINAPI GetLastError();
-void WINAPI SetLastError(DWORD dwErrCode);
+WIN32_API DWORD WINAPI GetLastError();
+WIN32_API void WINAPI SetLastError(DWORD dwErrCode);
 }

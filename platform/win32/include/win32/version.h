@@ -56,16 +56,18 @@ extern "C" {
 // ERROR_BAD_FORMAT (not a module file), ERROR_RESOURCE_DATA_NOT_FOUND (no resources),
 // ERROR_RESOURCE_TYPE_NOT_FOUND (resources but no version block), ERROR_INVALID_DATA (a
 // damaged block).
-DWORD WINAPI GetFileVersionInfoSizeW(LPCWSTR lptstrFilename, LPDWORD lpdwHandle);
+WIN32_API DWORD WINAPI GetFileVersionInfoSizeW(LPCWSTR lptstrFilename, LPDWORD lpdwHandle);
 
 // Differs from Windows: a dwLen below what GetFileVersionInfoSizeW gives fails with
 // ERROR_INSUFFICIENT_BUFFER instead of truncating (a truncated block would make
 // VerQueryValueW read past the buffer). Other failures as above.
-BOOL WINAPI GetFileVersionInfoW(LPCWSTR lptstrFilename, DWORD dwHandle, DWORD dwLen, LPVOID lpData);
+WIN32_API BOOL WINAPI GetFileVersionInfoW(LPCWSTR lptstrFilename, DWORD dwHandle, DWORD dwLen,
+                                          LPVOID lpData);
 
 // "\\" gives the VS_FIXEDFILEINFO (*puLen in bytes), "\\VarFileInfo\\Translation" the array of
 // language / code page WORD pairs (bytes), "\\StringFileInfo\\llllcccc\\Key" a WCHAR string
 // inside the block (*puLen in characters, terminator included; 0 for an empty value). Keys
 // compare without regard to letter case. Missing: FALSE and ERROR_RESOURCE_TYPE_NOT_FOUND.
-BOOL WINAPI VerQueryValueW(LPCVOID pBlock, LPCWSTR lpSubBlock, LPVOID* lplpBuffer, PUINT puLen);
+WIN32_API BOOL WINAPI VerQueryValueW(LPCVOID pBlock, LPCWSTR lpSubBlock, LPVOID* lplpBuffer,
+                                     PUINT puLen);
 }

@@ -1,4 +1,7 @@
+#include "internal.h"
 #include "temp_prefix.h"
+
+#include "win32/trace.h"
 
 #include <intrin.h>
 #include <windows.h>
@@ -233,24 +236,41 @@ TEST(MessageFilter, RemovalTakesAMessageOffTheAllowedList) {
     EXPECT_FALSE(win32::MessageFilterAllows(kMessage));
 }
 
-class DebugOutput : public ::testing::Test {
+class Tracing : public ::testing::Test {
 protected:
-    void TearDown() override { unsetenv("WIN32_DEBUG_OUTPUT"); }
+    void TearDown() override { unsetenv("WIN32_TRACE"); }
 };
 
-TEST_F(DebugOutput, GoesToStderrOnlyWhenAskedFor) {
-    unsetenv("WIN32_DEBUG_OUTPUT");
+TEST_F(Tracing, DebugOutputIsATraceShownOnlyWhenItsChannelIsListed) {
+    unsetenv("WIN32_TRACE");
     testing::internal::CaptureStderr();
     OutputDebugStringW(L"silent\n");
     OutputDebugStringA("silent\n");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 
-    setenv("WIN32_DEBUG_OUTPUT", "1", 1);
+    setenv("WIN32_TRACE", "registry", 1);
+    testing::internal::CaptureStderr();
+    OutputDebugStringA("still silent");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+    setenv("WIN32_TRACE", "registry, debug", 1);
     testing::internal::CaptureStderr();
     OutputDebugStringW(L"wide \u00e9\n");
     OutputDebugStringA("narrow\n");
     OutputDebugStringA(nullptr);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "wide \xc3\xa9\nnarrow\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "debug: wide \xc3\xa9\ndebug: narrow\n");
+}
+
+TEST_F(Tracing, AllSwitchesEveryChannelOnAndLongLinesStayWhole) {
+    setenv("WIN32_TRACE", "all", 1);
+    EXPECT_TRUE(win32::TraceEnabled("module"));
+    EXPECT_TRUE(win32::TraceEnabled("http"));
+    const std::string longText(2000, 'x');
+    testing::internal::CaptureStderr();
+    win32::Trace("http", "%s %d", longText.c_str(), 7);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "http: " + longText + " 7\n");
+    setenv("WIN32_TRACE", "0", 1);
+    EXPECT_FALSE(win32::TraceEnabled("http"));
 }
 
 TEST(WindowOwner, ThereIsNoShellWindowToOwnAProcess) {

@@ -182,6 +182,18 @@ HMODULE Load(std::wstring_view name) {
     return nullptr;
 }
 
+// A file opened for its resources: named by its path (or beside the executable), never run.
+HMODULE LoadDataFile(std::wstring_view name) {
+    const std::string hostPath =
+        HasFolder(name) ? ToHostPath(name)
+                        : Folder(DescribeModule(nullptr).hostPath) + "/" + WideToUtf8(name);
+    if (hostPath.empty() || !IsRegularFile(hostPath)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return nullptr;
+    }
+    return OpenDataFile(hostPath);
+}
+
 // The module's own definition of a symbol; dlsym also searches the objects it depends on.
 FARPROC OwnSymbol(void* loaderHandle, HMODULE module, LPCSTR name) {
     void* symbol = loaderHandle ? dlsym(loaderHandle, name) : nullptr;
@@ -305,6 +317,17 @@ HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
     return Load(AnsiToWide(lpLibFileName));
 }
 
+HMODULE WINAPI LoadLibraryExW(LPCWSTR lpLibFileName, HANDLE hFile, DWORD dwFlags) {
+    if (!lpLibFileName || hFile) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (dwFlags & (LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {
+        return LoadDataFile(lpLibFileName);
+    }
+    return Load(lpLibFileName);
+}
+
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
     ModuleFile file = DescribeModule(hModule);
     if (file.kind == ModuleKind::Unknown) {
@@ -337,6 +360,7 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
             }
             break;
         }
+        case ModuleKind::DataFile: // resources only: nothing in it can be called
         case ModuleKind::Unknown:
             break;
         }
@@ -351,6 +375,9 @@ BOOL WINAPI FreeLibrary(HMODULE hLibModule) {
     ModuleFile file = DescribeModule(hLibModule);
     if (!hLibModule || file.kind == ModuleKind::Unknown) {
         return Fail(ERROR_INVALID_HANDLE);
+    }
+    if (file.kind == ModuleKind::DataFile) {
+        return FreeDataFile(hLibModule) ? TRUE : Fail(ERROR_INVALID_HANDLE);
     }
     void* release = nullptr;
     {

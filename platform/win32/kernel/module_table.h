@@ -18,6 +18,7 @@ enum class ModuleKind {
     Executable, // the program itself
     Library,    // a shared object mapped into the process
     System,     // a system DLL name answered by this layer
+    DataFile,   // a file opened for its resources only (LOAD_LIBRARY_AS_DATAFILE)
 };
 
 struct ModuleFile {
@@ -28,6 +29,11 @@ struct ModuleFile {
 
 // Null stands for the executable. Never dereferences the handle.
 ModuleFile DescribeModule(HMODULE module);
+
+// A handle for a file opened for its resources only; FreeDataFile releases it (false for a
+// handle that is not one).
+HMODULE OpenDataFile(const std::string& hostPath);
+bool FreeDataFile(HMODULE module);
 
 // The executable's handle.
 HMODULE ExecutableModule();
@@ -62,7 +68,7 @@ std::vector<std::string> HostFileNames(const std::string& windowsName);
 // Case-insensitive comparison of ASCII letters, as Windows compares file names.
 bool SameFileName(std::string_view a, std::string_view b);
 
-// Writes a debug line to stderr when WIN32_DEBUG is set, so that the reason behind a Windows
+// Traces a line on the channel "module" (WIN32_TRACE=module), so that the reason behind a Windows
 // error code (a loader message, a malformed file) can be seen.
 void DebugLog(const std::string& line);
 

@@ -2,11 +2,16 @@
 
 #include "internal.h"
 
+#include "win32/trace.h"
+
 #include <dlfcn.h>
 #include <link.h>
 #include <sys/auxv.h>
 #include <unistd.h>
 
+#include <map>
+#include <memory>
+#include <mutex>
 #include <cstdio>
 #include <cstdlib>
 #include <cwctype>
@@ -118,12 +123,52 @@ const LayerObject& Layer() {
     return layer;
 }
 
+namespace {
+
+// Data-file handles are the addresses of their records, as the pseudo modules' are.
+struct DataFiles {
+    std::mutex mutex;
+    std::map<HMODULE, std::unique_ptr<std::string>> files;
+};
+
+DataFiles& TheDataFiles() {
+    static auto* files = new DataFiles; // usable from static destructors too
+    return *files;
+}
+
+} // namespace
+
+HMODULE OpenDataFile(const std::string& hostPath) {
+    auto record = std::make_unique<std::string>(hostPath);
+    // Bit 0 set, as Windows marks data-file handles: never the address of a mapped object.
+    auto* handle = reinterpret_cast<HMODULE>(reinterpret_cast<uintptr_t>(record.get()) | 1);
+    auto& table = TheDataFiles();
+    std::lock_guard lock(table.mutex);
+    table.files.emplace(handle, std::move(record));
+    return handle;
+}
+
+bool FreeDataFile(HMODULE module) {
+    auto& table = TheDataFiles();
+    std::lock_guard lock(table.mutex);
+    return table.files.erase(module) != 0;
+}
+
 ModuleFile DescribeModule(HMODULE module) {
     if (!module || module == ExecutableModule()) {
         return {ModuleKind::Executable, ExecutablePath()};
     }
     if (IsSystemModule(module)) {
         return {ModuleKind::System, Layer().hostPath};
+    }
+    if (reinterpret_cast<uintptr_t>(module) & 1) {
+        auto& table = TheDataFiles();
+        std::lock_guard lock(table.mutex);
+        auto it = table.files.find(module);
+        if (it == table.files.end()) {
+            return {};
+        }
+        return {ModuleKind::DataFile, *it->second};
     }
     Dl_info info{};
     if (!dladdr(module, &info) || info.dli_fbase != static_cast<void*>(module) || !info.dli_fname ||
@@ -186,10 +231,7 @@ std::vector<std::string> HostFileNames(const std::string& name) {
 }
 
 void DebugLog(const std::string& line) {
-    static const bool enabled = std::getenv("WIN32_DEBUG") != nullptr;
-    if (enabled) {
-        std::fprintf(stderr, "win32: %s\n", line.c_str());
-    }
+    Trace("module", "%s", line.c_str());
 }
 
 } // namespace win32

@@ -1,8 +1,9 @@
 // HDROP: the files of one drop, alive from the drop until the receiver's DragFinish.
-#include "duilib/UIUser32.h"
-#include "internal.h"
-#include "window_host.h"
+#include "win32/host.h"
+#include "win32/messages.h"
+#include "win32/shell.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <set>
@@ -25,16 +26,16 @@ DropFiles* Live(HDROP drop) {
 
 } // namespace
 
-namespace duilib {
+namespace win32::host {
 
-HDROP NewDrop(const std::vector<std::wstring>& files, POINT pt) {
-    auto* drop = new DropFiles{files, pt};
+HDROP NewDrop(const std::vector<std::wstring>& files, POINT point) {
+    auto* drop = new DropFiles{files, point};
     std::lock_guard lock(gMutex);
     gLive.insert(drop);
     return reinterpret_cast<HDROP>(drop);
 }
 
-} // namespace duilib
+} // namespace win32::host
 
 extern "C" VOID WINAPI DragAcceptFiles(HWND hWnd, BOOL fAccept) {
     const LONG_PTR exStyle = GetWindowLongPtrW(hWnd, GWL_EXSTYLE);

@@ -4,6 +4,7 @@
 #include "system_internal.h"
 
 #include "win32/system.h"
+#include "win32/trace.h"
 
 #include <intrin.h>
 
@@ -71,11 +72,6 @@ MessageFilter& Filter() {
     return *filter;
 }
 
-bool DebugOutputWanted() {
-    const char* value = std::getenv("WIN32_DEBUG_OUTPUT");
-    return value && *value && std::strcmp(value, "0") != 0;
-}
-
 } // namespace
 
 namespace win32 {
@@ -132,15 +128,14 @@ BOOL WINAPI ChangeWindowMessageFilter(UINT message, DWORD dwFlag) {
 }
 
 void WINAPI OutputDebugStringW(LPCWSTR lpOutputString) {
-    if (lpOutputString && DebugOutputWanted()) {
-        std::string text = win32::WideToUtf8(lpOutputString);
-        std::fwrite(text.data(), 1, text.size(), stderr);
+    if (lpOutputString && win32::TraceEnabled("debug")) {
+        win32::Trace("debug", "%s", win32::WideToUtf8(lpOutputString).c_str());
     }
 }
 
 void WINAPI OutputDebugStringA(LPCSTR lpOutputString) {
-    if (lpOutputString && DebugOutputWanted()) {
-        std::fputs(lpOutputString, stderr);
+    if (lpOutputString) {
+        win32::Trace("debug", "%s", lpOutputString);
     }
 }
 

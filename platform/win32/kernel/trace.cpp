@@ -1,0 +1,90 @@
+// The trace channel. The variable is parsed again only when its text changes, so switching a
+// channel on in a running test works while a steady run pays one getenv and a compare.
+#include "win32/trace.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <set>
+#include <string>
+
+namespace win32 {
+
+namespace {
+
+struct Channels {
+    std::mutex mutex;
+    std::string text;
+    bool all = false;
+    std::set<std::string> names;
+};
+
+Channels& State() {
+    static auto* state = new Channels; // traced from static destructors too
+    return *state;
+}
+
+} // namespace
+
+bool TraceEnabled(const char* channel) {
+    const char* value = std::getenv("WIN32_TRACE");
+    if (!value || !*value || !channel) {
+        return false;
+    }
+    Channels& state = State();
+    std::lock_guard lock(state.mutex);
+    if (state.text != value) {
+        state.text = value;
+        state.names.clear();
+        state.all = false;
+        std::string name;
+        for (const char* p = value;; ++p) {
+            if (*p == ',' || *p == '\0') {
+                if (name == "all") {
+                    state.all = true;
+                } else if (!name.empty()) {
+                    state.names.insert(name);
+                }
+                name.clear();
+                if (*p == '\0') {
+                    break;
+                }
+            } else if (*p != ' ') {
+                name += *p;
+            }
+        }
+    }
+    return state.all || state.names.count(channel) != 0;
+}
+
+void Trace(const char* channel, const char* format, ...) {
+    if (!TraceEnabled(channel)) {
+        return;
+    }
+    va_list args;
+    va_start(args, format);
+    char stackBuffer[512];
+    std::string text;
+    va_list copy;
+    va_copy(copy, args);
+    const int length = std::vsnprintf(stackBuffer, sizeof stackBuffer, format, copy);
+    va_end(copy);
+    if (length >= static_cast<int>(sizeof stackBuffer)) {
+        text.resize(static_cast<size_t>(length) + 1);
+        std::vsnprintf(text.data(), text.size(), format, args);
+        text.resize(static_cast<size_t>(length));
+    } else if (length >= 0) {
+        text = stackBuffer;
+    }
+    va_end(args);
+    while (!text.empty() && text.back() == '\n') {
+        text.pop_back();
+    }
+    // One write per line, so that lines of several threads never mix.
+    const std::string line = std::string(channel) + ": " + text + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+} // namespace win32
