@@ -3,9 +3,9 @@
 // fixture that points the client at a fresh service-sim.
 #pragma once
 
-#include "http_action.h"
-#include "messages.h"
-#include "request_records.h"
+#include <varnix/service/http_action.h>
+#include <varnix/service/messages.h>
+#include <varnix/service/request_records.h>
 
 #include "sim_fixture.h"
 #include "temp_prefix.h"

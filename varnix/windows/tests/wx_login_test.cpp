@@ -1,8 +1,10 @@
-#include "message_wnd.h"
-#include "messages.h"
-#include "user.h"
+#include <varnix/windows/wx_login.h>
+
 #include "windows_test_support.h"
-#include "wx_login.h"
+
+#include <varnix/service/messages.h>
+#include <varnix/user/user.h>
+#include <varnix/windows/message_wnd.h>
 
 #include <sim_fixture.h>
 #include <temp_prefix.h>
