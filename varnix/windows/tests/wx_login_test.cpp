@@ -145,11 +145,11 @@ TEST_F(WxLoginWindow, PollsUntilTheLoginIsConfirmedAndStoresTheUnionid) {
     EXPECT_EQ(User::GetInstance()->Unionid(), L"oSimUnion0001");
     auto tickets = Sim().RequestsTo("/wxpub/createQrcode");
     ASSERT_EQ(tickets.size(), 1u);
-    EXPECT_FALSE(tickets[0].params["machine"].empty());
+    EXPECT_FALSE(tickets[0].Param("machine").empty());
     auto polls = Sim().RequestsTo("/wxpub/queryLoginStatus");
     ASSERT_EQ(polls.size(), 3u) << "one poll at a time, none after the confirmation";
     for (const auto& poll : polls) {
-        EXPECT_EQ(poll.params.at("ticket"), "sim-ticket-1");
+        EXPECT_EQ(poll.Param("ticket"), "sim-ticket-1");
     }
 }
 
