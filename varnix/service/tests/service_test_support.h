@@ -83,8 +83,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The query the client sends for the type word, with the common attributes of the velmora
-    // version block and this machine, plus `extra` (already encoded, in key order) as given.
+    // The query the client sends for the type word, with the common attributes of the test
+    // program's version block (varnix_testing) and this machine, plus `extra` (already encoded,
+    // in key order) as given.
     static std::string CommonQuery(const std::string& type,
                                    const std::vector<std::pair<std::string, std::string>>& extra);
     // Pumps until the simulator has recorded `count` requests to the path.
