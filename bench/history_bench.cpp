@@ -1,6 +1,6 @@
 // AddHistoryFile with a history already holding N entries. Every add compares against each
 // entry and rewrites the whole configuration file, so the cost grows with N.
-#include "user.h"
+#include <varnix/user/user.h>
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "utf8.h"
-#include "version_info.h"
+#include <varnix/util/utf8.h>
+#include <varnix/util/version_info.h>
 
 #include <cstdio>
 #include <cstring>

@@ -45,12 +45,18 @@ Json::Value RequestLog::EntryJson(const RecordedRequest& request) {
     entry["path"] = request.path;
     entry["query"] = request.query;
     Json::Value params(Json::objectValue);
+    Json::Value list(Json::arrayValue);
     for (const auto& [name, value] : request.params) {
         if (!params.isMember(name)) {
             params[name] = value;
         }
+        Json::Value pair(Json::arrayValue);
+        pair.append(name);
+        pair.append(value);
+        list.append(pair);
     }
     entry["params"] = params;
+    entry["param_list"] = list;
     return entry;
 }
 

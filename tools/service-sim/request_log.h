@@ -2,6 +2,8 @@
 // client sent. Optionally appended to a file as one JSON object per line. Thread-safe.
 #pragma once
 
+#include "testing/recorded_request.h"
+
 #include <json/value.h>
 
 #include <fstream>
@@ -11,14 +13,6 @@
 #include <vector>
 
 namespace sim {
-
-struct RecordedRequest {
-    int seq = 0;
-    std::string method;
-    std::string path;                               // as sent, still percent-encoded
-    std::string query;                              // as sent, without the "?"
-    std::multimap<std::string, std::string> params; // decoded
-};
 
 class RequestLog {
 public:
@@ -30,8 +24,9 @@ public:
              const std::multimap<std::string, std::string>& params);
     void Clear();
 
-    // {"requests": [{"seq", "method", "path", "query", "params": {name: value}}]}; for a
-    // parameter given twice, the first value.
+    // {"requests": [{"seq", "method", "path", "query", "params": {name: value},
+    // "param_list": [[name, value], ...]}]}: params holds the first value of a parameter given
+    // more than once, param_list every value.
     Json::Value ToJson() const;
 
 private:

@@ -7,16 +7,17 @@
 // practice). The window's result is printed when it closes.
 #include <windows.h>
 
-#include "download_wnd.h"
-#include "http_action.h"
 #include "layout_window.h"
-#include "messages.h"
-#include "message_wnd.h"
 #include "skin_loader.h"
-#include "universial_const.h"
-#include "user.h"
-#include "version_info.h"
-#include "wx_login.h"
+
+#include <varnix/service/http_action.h>
+#include <varnix/service/messages.h>
+#include <varnix/user/user.h>
+#include <varnix/util/version_info.h>
+#include <varnix/windows/download_wnd.h>
+#include <varnix/windows/message_wnd.h>
+#include <varnix/windows/universial_const.h>
+#include <varnix/windows/wx_login.h>
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,10 +2,11 @@
 
 #include "messages.h"
 #include "package_request.h"
-#include "user.h"
-#include "utf8.h"
-#include "version_info.h"
 #include "vq_url.h"
+
+#include <varnix/user/user.h>
+#include <varnix/util/utf8.h>
+#include <varnix/util/version_info.h>
 
 #include <http/router.h>
 

@@ -19,8 +19,9 @@
 // only the request's record, its response and what they post.
 #pragma once
 
-#include "export.h"
 #include "request_records.h"
+
+#include <varnix/util/export.h>
 
 #include <http/action.h>
 #include <http/task.h>

@@ -2,7 +2,8 @@
 
 #include "reply_body.h"
 #include "reply_fields.h"
-#include "utf8.h"
+
+#include <varnix/util/utf8.h>
 
 #include <memory>
 

@@ -3,7 +3,7 @@
 // that is not a string; here a member of the wrong type reads as missing instead. Any thread.
 #pragma once
 
-#include "export.h"
+#include <varnix/util/export.h>
 
 #include <json/value.h>
 

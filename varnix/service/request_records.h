@@ -11,7 +11,7 @@
 // it is atomic. Every other member is set before the request starts and only read afterwards.
 #pragma once
 
-#include "export.h"
+#include <varnix/util/export.h>
 
 #include <http/base.h>
 

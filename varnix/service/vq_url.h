@@ -6,7 +6,7 @@
 // every call. Any thread.
 #pragma once
 
-#include "export.h"
+#include <varnix/util/export.h>
 
 #include <http/url.h>
 

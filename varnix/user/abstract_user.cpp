@@ -1,10 +1,11 @@
 #include "abstract_user.h"
 
 #include "config_file.h"
-#include "file.h"
-#include "system.h"
-#include "utf8.h"
-#include "version_info.h"
+
+#include <varnix/util/file.h>
+#include <varnix/util/system.h>
+#include <varnix/util/utf8.h>
+#include <varnix/util/version_info.h>
 
 #include <windows.h>
 

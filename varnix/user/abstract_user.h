@@ -3,7 +3,7 @@
 // Used only from the user-interface thread; no locks.
 #pragma once
 
-#include "export.h"
+#include <varnix/util/export.h>
 
 #include <json/json.h>
 

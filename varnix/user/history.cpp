@@ -1,7 +1,7 @@
 // The history of opened documents, kept as the configuration's "history" array.
 #include "user.h"
 
-#include "utf8.h"
+#include <varnix/util/utf8.h>
 
 namespace {
 

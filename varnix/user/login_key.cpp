@@ -1,6 +1,6 @@
 #include "login_key.h"
 
-#include "version_info.h"
+#include <varnix/util/version_info.h>
 
 namespace loginkey {
 

@@ -1,10 +1,11 @@
 #include "user.h"
 
 #include "login_key.h"
-#include "registry.h"
-#include "system.h"
-#include "utf8.h"
-#include "version_info.h"
+
+#include <varnix/util/registry.h>
+#include <varnix/util/system.h>
+#include <varnix/util/utf8.h>
+#include <varnix/util/version_info.h>
 
 #include <windows.h>
 

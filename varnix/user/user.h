@@ -5,7 +5,8 @@
 #pragma once
 
 #include "abstract_user.h"
-#include "export.h"
+
+#include <varnix/util/export.h>
 
 #include <json/json.h>
 

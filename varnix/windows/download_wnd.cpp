@@ -1,8 +1,9 @@
 #include "download_wnd.h"
 
-#include "http_action.h"
-#include "messages.h"
 #include "universial_const.h"
+
+#include <varnix/service/http_action.h>
+#include <varnix/service/messages.h>
 
 #include <atomic>
 #include <memory>

@@ -13,8 +13,8 @@
 // The download record belongs to the Network component; the window only sets its stop flag.
 #pragma once
 
-#include "export.h"
-#include "request_records.h"
+#include <varnix/service/request_records.h>
+#include <varnix/util/export.h>
 
 #include <UIlib.h>
 

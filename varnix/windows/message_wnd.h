@@ -8,7 +8,7 @@
 // call returns -1 at once; a skin without some control leaves that part of the box undone.
 #pragma once
 
-#include "export.h"
+#include <varnix/util/export.h>
 
 #include <UIlib.h>
 

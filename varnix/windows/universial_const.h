@@ -2,7 +2,7 @@
 // title and the names of the controls the windows look up. Plain constants; any thread.
 #pragma once
 
-#include "export.h"
+#include <varnix/util/export.h>
 
 #include <windows.h>
 

@@ -1,12 +1,13 @@
 #include "wx_login.h"
 
-#include "messages.h"
 #include "message_wnd.h"
-#include "tool_bridges.h"
 #include "universial_const.h"
-#include "user.h"
-#include "utf8.h"
-#include "version_info.h"
+
+#include <varnix/service/messages.h>
+#include <varnix/user/user.h>
+#include <varnix/util/tool_bridges.h>
+#include <varnix/util/utf8.h>
+#include <varnix/util/version_info.h>
 
 #include <memory>
 #include <thread>

@@ -13,8 +13,8 @@
 // leave it waiting.
 #pragma once
 
-#include "export.h"
-#include "http_action.h"
+#include <varnix/service/http_action.h>
+#include <varnix/util/export.h>
 
 #include <UIlib.h>
 

@@ -74,7 +74,7 @@ TEST_F(RouterTest, QueryArrivesExactlyAndReplyReachesDo) {
     EXPECT_EQ(requests[0].method, "GET");
     EXPECT_EQ(requests[0].path, "/users/moreSoftware");
     EXPECT_EQ(requests[0].query, "product=%E4%B8%AD%20a%26b&type=common");
-    EXPECT_EQ(requests[0].params["product"], "\xE4\xB8\xAD a&b");
+    EXPECT_EQ(requests[0].Param("product"), "\xE4\xB8\xAD a&b");
 
     auto outcome = m_action.OutcomeOf("list");
     EXPECT_EQ(outcome.code, CURLE_OK);

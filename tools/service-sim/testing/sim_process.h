@@ -11,6 +11,8 @@
 // dies without stopping it. Not thread-safe: use one object from one thread at a time.
 #pragma once
 
+#include "recorded_request.h"
+
 #include <httplib.h>
 #include <json/reader.h>
 #include <json/value.h>
@@ -21,7 +23,6 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <poll.h>
 #include <string>
@@ -33,13 +34,7 @@
 
 namespace simtest {
 
-struct RecordedRequest {
-    int seq = 0;
-    std::string method;
-    std::string path;                          // as sent, still percent-encoded
-    std::string query;                         // as sent, without the "?"
-    std::map<std::string, std::string> params; // decoded
-};
+using sim::RecordedRequest;
 
 struct SimOptions {
     std::string script = {};   // --script FILE
@@ -101,8 +96,8 @@ public:
             request.method = item["method"].asString();
             request.path = item["path"].asString();
             request.query = item["query"].asString();
-            for (const auto& name : item["params"].getMemberNames()) {
-                request.params[name] = item["params"][name].asString();
+            for (const auto& pair : item["param_list"]) {
+                request.params.emplace(pair[0].asString(), pair[1].asString());
             }
             out.push_back(std::move(request));
         }

@@ -8,6 +8,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -25,12 +27,27 @@ TEST_F(SimControlTest, RecordListsMethodPathAndRawQueryInOrder) {
     EXPECT_EQ(requests[0].method, "GET");
     EXPECT_EQ(requests[0].path, "/users/statistics");
     EXPECT_EQ(requests[0].query, "type=openness&code=a%20b");
-    EXPECT_EQ(requests[0].params["code"], "a b");
+    EXPECT_EQ(requests[0].Param("code"), "a b");
     EXPECT_EQ(requests[1].path, "/files/big");
     EXPECT_LT(requests[0].seq, requests[1].seq);
 
     ASSERT_TRUE(Sim().Reset());
     EXPECT_TRUE(Sim().Requests().empty());
+}
+
+TEST_F(SimControlTest, RepeatedParameterKeepsEveryValueInOrder) {
+    Sim().Fetch("/users/statistics?code=first&type=openness&code=second%20one");
+    auto requests = Sim().Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    auto [begin, end] = requests[0].params.equal_range("code");
+    std::vector<std::string> codes;
+    for (auto it = begin; it != end; ++it) {
+        codes.push_back(it->second);
+    }
+    EXPECT_EQ(codes, (std::vector<std::string>{"first", "second one"}));
+    EXPECT_EQ(requests[0].Param("code"), "first");
+    EXPECT_EQ(requests[0].Param("type"), "openness");
+    EXPECT_EQ(requests[0].Param("absent"), "");
 }
 
 TEST_F(SimControlTest, ModeChangesOnlyTheNamedEndpointUntilReset) {

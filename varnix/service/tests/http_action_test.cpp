@@ -1,9 +1,9 @@
 #include "service_test_support.h"
 
-#include "reply_fields.h"
-#include "utf8.h"
-#include "version_info.h"
-#include "vq_url.h"
+#include <varnix/service/reply_fields.h>
+#include <varnix/service/vq_url.h>
+#include <varnix/util/utf8.h>
+#include <varnix/util/version_info.h>
 
 #include <http/url.h>
 

@@ -1,6 +1,6 @@
-#include "http_action.h"
-#include "messages.h"
-#include "reply_fields.h"
+#include <varnix/service/http_action.h>
+#include <varnix/service/messages.h>
+#include <varnix/service/reply_fields.h>
 
 #include <http/response.h>
 #include <json/value.h>

@@ -1,5 +1,6 @@
-#include "messages.h"
-#include "request_records.h"
+#include <varnix/service/request_records.h>
+
+#include <varnix/service/messages.h>
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "service_test_support.h"
 
-#include "user.h"
+#include <varnix/user/user.h>
 
 #include <http/url.h>
 

@@ -3,9 +3,9 @@
 // fixture that points the client at a fresh service-sim.
 #pragma once
 
-#include "http_action.h"
-#include "messages.h"
-#include "request_records.h"
+#include <varnix/service/http_action.h>
+#include <varnix/service/messages.h>
+#include <varnix/service/request_records.h>
 
 #include "sim_fixture.h"
 #include "temp_prefix.h"
@@ -83,8 +83,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The query the client sends for the type word, with the common attributes of the velmora
-    // version block and this machine, plus `extra` (already encoded, in key order) as given.
+    // The query the client sends for the type word, with the common attributes of the test
+    // program's version block (varnix_testing) and this machine, plus `extra` (already encoded,
+    // in key order) as given.
     static std::string CommonQuery(const std::string& type,
                                    const std::vector<std::pair<std::string, std::string>>& extra);
     // Pumps until the simulator has recorded `count` requests to the path.

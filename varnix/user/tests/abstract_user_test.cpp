@@ -1,4 +1,5 @@
-#include "abstract_user.h"
+#include <varnix/user/abstract_user.h>
+
 #include "child_process.h"
 #include "temp_prefix.h"
 

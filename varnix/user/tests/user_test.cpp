@@ -1,6 +1,8 @@
-#include "registry.h"
+#include <varnix/user/user.h>
+
 #include "temp_prefix.h"
-#include "user.h"
+
+#include <varnix/util/registry.h>
 
 #include <windows.h>
 

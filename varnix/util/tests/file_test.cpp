@@ -1,4 +1,5 @@
-#include "file.h"
+#include <varnix/util/file.h>
+
 #include "temp_prefix.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "process.h"
+#include <varnix/util/process.h>
 
 #include <windows.h>
 

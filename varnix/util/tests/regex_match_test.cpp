@@ -1,4 +1,4 @@
-#include "regex_match.h"
+#include <varnix/util/regex_match.h>
 
 #include <gtest/gtest.h>
 

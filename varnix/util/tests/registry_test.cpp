@@ -1,4 +1,4 @@
-#include "registry.h"
+#include <varnix/util/registry.h>
 
 #include "temp_prefix.h"
 

@@ -1,4 +1,4 @@
-#include "simple_log.h"
+#include <varnix/util/simple_log.h>
 
 #include "temp_prefix.h"
 

@@ -1,4 +1,4 @@
-#include "split.h"
+#include <varnix/util/split.h>
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "system.h"
+#include <varnix/util/system.h>
 
 #include "temp_prefix.h"
 

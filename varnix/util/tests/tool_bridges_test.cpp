@@ -1,13 +1,14 @@
 // The tool bridges against the real tool and module built beside the test program: the QR
 // picture and its message, the scanned-document check, and starting companion applications or
 // their web pages, with the addresses from the service held to http and https.
-#include "tool_bridges.h"
+#include <varnix/util/tool_bridges.h>
 
-#include "file.h"
 #include "qr_check.h"
 #include "sample_pdf.h"
 #include "temp_prefix.h"
-#include "utf8.h"
+
+#include <varnix/util/file.h>
+#include <varnix/util/utf8.h>
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "utf8.h"
+#include <varnix/util/utf8.h>
 
 #include <gtest/gtest.h>
 

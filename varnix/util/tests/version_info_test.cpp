@@ -1,4 +1,4 @@
-#include "version_info.h"
+#include <varnix/util/version_info.h>
 
 #include "temp_prefix.h"
 

@@ -1,6 +1,8 @@
-#include "download_wnd.h"
-#include "messages.h"
+#include <varnix/windows/download_wnd.h>
+
 #include "windows_test_support.h"
+
+#include <varnix/service/messages.h>
 
 #include <sim_fixture.h>
 

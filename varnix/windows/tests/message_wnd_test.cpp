@@ -1,6 +1,8 @@
-#include "message_wnd.h"
-#include "universial_const.h"
+#include <varnix/windows/message_wnd.h>
+
 #include "windows_test_support.h"
+
+#include <varnix/windows/universial_const.h>
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,10 @@
-#include "message_wnd.h"
-#include "messages.h"
-#include "user.h"
+#include <varnix/windows/wx_login.h>
+
 #include "windows_test_support.h"
-#include "wx_login.h"
+
+#include <varnix/service/messages.h>
+#include <varnix/user/user.h>
+#include <varnix/windows/message_wnd.h>
 
 #include <sim_fixture.h>
 #include <temp_prefix.h>
@@ -143,11 +145,11 @@ TEST_F(WxLoginWindow, PollsUntilTheLoginIsConfirmedAndStoresTheUnionid) {
     EXPECT_EQ(User::GetInstance()->Unionid(), L"oSimUnion0001");
     auto tickets = Sim().RequestsTo("/wxpub/createQrcode");
     ASSERT_EQ(tickets.size(), 1u);
-    EXPECT_FALSE(tickets[0].params["machine"].empty());
+    EXPECT_FALSE(tickets[0].Param("machine").empty());
     auto polls = Sim().RequestsTo("/wxpub/queryLoginStatus");
     ASSERT_EQ(polls.size(), 3u) << "one poll at a time, none after the confirmation";
     for (const auto& poll : polls) {
-        EXPECT_EQ(poll.params.at("ticket"), "sim-ticket-1");
+        EXPECT_EQ(poll.Param("ticket"), "sim-ticket-1");
     }
 }
 
