@@ -1,17 +1,14 @@
 #include "debug_log.h"
 
+#include <win32/trace.h>
+
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 
 namespace Http {
 
 void DebugLog(const char* format, ...) {
-    static const bool enabled = [] {
-        const char* flag = std::getenv("HTTP_DEBUG");
-        return flag && *flag;
-    }();
-    if (!enabled) {
+    if (!win32::TraceEnabled("http")) {
         return;
     }
     char line[1024];
@@ -19,7 +16,7 @@ void DebugLog(const char* format, ...) {
     va_start(args, format);
     std::vsnprintf(line, sizeof line, format, args);
     va_end(args);
-    std::fprintf(stderr, "[http] %s\n", line);
+    win32::Trace("http", "%s", line);
 }
 
 } // namespace Http

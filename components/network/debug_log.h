@@ -1,5 +1,5 @@
 // Diagnostics of the component: library error texts at the point where they become results.
-// Written to stderr only when HTTP_DEBUG is set to a non-empty value; silent otherwise.
+// A trace on the channel "http" (WIN32_TRACE=http); silent otherwise.
 #pragma once
 
 namespace Http {

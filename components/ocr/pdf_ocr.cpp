@@ -2,6 +2,7 @@
 
 #include "page_content.h"
 
+#include <win32/trace.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -54,8 +55,8 @@ bool CPdfOcr::IsImagePdf(const char* path, const char* range, const char*) noexc
         const ocr::ImagePdfAnswer answer =
             ocr::InspectPages(file, path, range ? range : "", &reason);
         std::fclose(file);
-        if (answer == ocr::ImagePdfAnswer::Unreadable && std::getenv("OCR_DEBUG")) {
-            std::fprintf(stderr, "ocr: %s: %s\n", path, reason.c_str());
+        if (answer == ocr::ImagePdfAnswer::Unreadable) {
+            win32::Trace("ocr", "%s: %s", path, reason.c_str());
         }
         return answer == ocr::ImagePdfAnswer::ImageOnly;
     } catch (...) {

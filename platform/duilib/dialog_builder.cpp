@@ -4,8 +4,9 @@
 #include "duilib/UIList.h"
 #include "duilib/UIMenu.h"
 #include "attributes.h"
+#include "win32/host.h"
+#include "win32/trace.h"
 
-#include <QDebug>
 #include <QXmlStreamReader>
 
 #include <map>
@@ -204,7 +205,8 @@ CControlUI* CDialogBuilder::Create(const CDuiString& xml, LPCWSTR /*type*/,
     Builder builder(callback, manager);
     CControlUI* root = builder.ReadChildren(reader, container, 0);
     if (reader.hasError() && reader.error() != QXmlStreamReader::PrematureEndOfDocumentError) {
-        qDebug() << "duilib: layout" << QString::fromStdWString(xml.Str()) << reader.errorString();
+        win32::Trace("ui", "layout %s: %s", win32::host::WideToUtf8(xml.Str()).c_str(),
+                     reader.errorString().toStdString().c_str());
     }
     return root;
 }

@@ -1,9 +1,9 @@
 #include "zip_archive.h"
 #include "win32/host.h"
+#include "win32/trace.h"
 
 #include <zip.h>
 
-#include <QDebug>
 #include <QString>
 
 namespace duilib {
@@ -44,13 +44,13 @@ std::unique_ptr<ZipArchive> ZipArchive::Open(std::vector<unsigned char> bytes,
     zip_source_t* source =
         zip_source_buffer_create(archive->m_bytes.data(), archive->m_bytes.size(), 0, &error);
     if (!source) {
-        qDebug("duilib: skin archive: %s", zip_error_strerror(&error));
+        win32::Trace("ui", "skin archive: %s", zip_error_strerror(&error));
         zip_error_fini(&error);
         return nullptr;
     }
     archive->m_zip = zip_open_from_source(source, ZIP_RDONLY, &error);
     if (!archive->m_zip) {
-        qDebug("duilib: skin archive: %s", zip_error_strerror(&error));
+        win32::Trace("ui", "skin archive: %s", zip_error_strerror(&error));
         zip_source_free(source); // still ours when the open failed
         zip_error_fini(&error);
         return nullptr;
@@ -76,7 +76,7 @@ bool ZipArchive::Read(const std::wstring& name, std::string* contents) const {
     }
     zip_file_t* file = zip_fopen_index(m_zip, static_cast<zip_uint64_t>(index), 0);
     if (!file) {
-        qDebug("duilib: skin entry %s: %s", entry.c_str(), zip_strerror(m_zip));
+        win32::Trace("ui", "skin entry %s: %s", entry.c_str(), zip_strerror(m_zip));
         return false;
     }
     std::string data(static_cast<size_t>(stat.size), '\0');
@@ -94,7 +94,7 @@ bool ZipArchive::Read(const std::wstring& name, std::string* contents) const {
     const bool complete = total == static_cast<zip_int64_t>(data.size());
     const bool closed = zip_fclose(file) == 0;
     if (!complete || !closed) {
-        qDebug("duilib: skin entry %s could not be read", entry.c_str());
+        win32::Trace("ui", "skin entry %s could not be read", entry.c_str());
         return false;
     }
     *contents = std::move(data);

@@ -92,13 +92,13 @@ void WriteHostFile(const std::string& path, const void* data, size_t size) {
 
 TEST_F(SkinArchive, ArchiveFileIsFoundUnderTheResourcePath) {
     auto bytes = duilibtest::MakeArchive({{"MainUI.xml", "<Window/>"}}, "skin");
-    WriteHostFile(HostPath(L"C:\\app\\Velmora\\skin.zip"), bytes.data(), bytes.size());
+    WriteHostFile(HostPath(L"C:\\app\\App\\skin.zip"), bytes.data(), bytes.size());
     CPaintManagerUI::SetResourcePath(L"C:\\app\\");
-    CPaintManagerUI::SetResourceZip(L"Velmora\\skin.zip", true, L"skin");
+    CPaintManagerUI::SetResourceZip(L"App\\skin.zip", true, L"skin");
     std::string contents;
     EXPECT_TRUE(CPaintManagerUI::LoadSkinFile(L"MainUI.xml", &contents));
     EXPECT_EQ(contents, "<Window/>");
-    CPaintManagerUI::SetResourceZip(L"Velmora\\missing.zip", true, L"skin");
+    CPaintManagerUI::SetResourceZip(L"App\\missing.zip", true, L"skin");
     EXPECT_FALSE(CPaintManagerUI::IsResourceZipSet());
     CPaintManagerUI::SetResourcePath(L"");
 }

@@ -1,12 +1,12 @@
 #include "registry_sqlite.h"
+#include "win32/trace.h"
 
 #include <cstdio>
 
 namespace win32::registry {
 
 LSTATUS SqliteFailure(sqlite3* db, int code, const char* what) {
-    std::fprintf(stderr, "win32 registry: %s: %s (%d)\n", what,
-                 db ? sqlite3_errmsg(db) : sqlite3_errstr(code), code);
+    Trace("registry", "%s: %s (%d)", what, db ? sqlite3_errmsg(db) : sqlite3_errstr(code), code);
     int primary = code & 0xFF;
     if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) {
         return ERROR_REGISTRY_CORRUPT;

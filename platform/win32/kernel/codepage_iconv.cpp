@@ -2,6 +2,7 @@
 // convert; Windows substitutes a default character and goes on, so the substitution happens
 // here, one sequence at a time.
 #include "codepage.h"
+#include "win32/trace.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -35,7 +36,7 @@ public:
         iconv_t cd =
             toWide ? iconv_open("WCHAR_T", cp.iconvName) : iconv_open(cp.iconvName, "WCHAR_T");
         if (cd == kNoDescriptor) {
-            std::fprintf(stderr, "win32: iconv_open %s: %s\n", cp.iconvName, std::strerror(errno));
+            Trace("text", "iconv_open %s: %s", cp.iconvName, std::strerror(errno));
             return cd;
         }
         m_open.emplace(key, cd);
@@ -98,7 +99,7 @@ bool Run(iconv_t cd, std::string_view in, std::string& out, OnReject substitute)
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
             continue;
         }
-        std::fprintf(stderr, "win32: iconv: %s\n", std::strerror(error));
+        Trace("text", "iconv: %s", std::strerror(error));
         return false;
     }
     out.resize(used);

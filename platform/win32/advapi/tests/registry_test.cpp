@@ -505,10 +505,10 @@ TEST_F(RegistryTest, TheVersionValueAndItsKeyStayInPlaceOtherMachineValuesAreSto
 }
 
 TEST_F(RegistryTest, MachineContentComesFromItsOwnDatabaseApartFromTheUsers) {
-    HKEY machine = Create(HKEY_LOCAL_MACHINE, L"Software\\ardevo");
+    HKEY machine = Create(HKEY_LOCAL_MACHINE, L"Software\\maker");
     ASSERT_EQ(SetText(machine, L"PackageName", L"pkg"), ERROR_SUCCESS);
-    EXPECT_EQ(OpenStatus(HKEY_CURRENT_USER, L"Software\\ardevo"), ERROR_FILE_NOT_FOUND);
-    HKEY reader = Open(HKEY_LOCAL_MACHINE, L"Software\\ardevo", KEY_READ);
+    EXPECT_EQ(OpenStatus(HKEY_CURRENT_USER, L"Software\\maker"), ERROR_FILE_NOT_FOUND);
+    HKEY reader = Open(HKEY_LOCAL_MACHINE, L"Software\\maker", KEY_READ);
     EXPECT_EQ(Text(reader, L"PackageName"), L"pkg");
 }
 

@@ -11,8 +11,8 @@ protected:
 };
 
 TEST_F(DrivePaths, DriveCMapsIntoThePrefixWhateverTheLetterCase) {
-    EXPECT_EQ(win32::ToHostPath(L"C:\\ProgramData\\ardevo\\config"),
-              prefix.Root() + "/ProgramData/ardevo/config");
+    EXPECT_EQ(win32::ToHostPath(L"C:\\ProgramData\\maker\\config"),
+              prefix.Root() + "/ProgramData/maker/config");
     EXPECT_EQ(win32::ToHostPath(L"c:\\a"), prefix.Root() + "/a");
     EXPECT_EQ(win32::ToHostPath(L"C:\\"), prefix.Root());
 }
