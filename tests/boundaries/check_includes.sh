@@ -12,6 +12,8 @@
 #     interface header folder (components/pdfeditor/interface/).
 #  4. Nothing outside the win32 layer includes its private headers (files beside its sources).
 #  5. No product name appears in platform/ sources.
+#  6. The win32 host seam (win32/host.h) is for the layers beside the win32 layer: the system's
+#     own code (varnix/, shell/, startpage/) never includes it.
 set -uo pipefail
 root="${1:?source root}"
 cd "$root" || exit 2
@@ -66,5 +68,8 @@ report "only the win32 layer includes its private headers:" \
 
 report "no product name in platform/:" \
     "$(sources platform | xargs -r grep -niE 'velmora|varnix|brivano|ardevo' /dev/null)"
+
+report "the system's own code does not include the win32 host seam:" \
+    "$(grep_sources '^\s*#\s*include\s*[<"]win32/host\.h[>"]' varnix shell startpage)"
 
 exit $failed

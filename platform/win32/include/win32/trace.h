@@ -5,8 +5,8 @@
 // whatever WIN32_TRACE says.
 //
 // Channels in use: "debug" (OutputDebugString), "module" (loading libraries), "registry",
-// "process", "ui" (the skin UI layer and Qt's own messages), "http" (the network component),
-// "ocr" (the scanned-document check), "editor" (the editor component).
+// "text" (code page conversions), "ui" (the skin UI layer and Qt's own messages), "http" (the
+// network component), "ocr" (the scanned-document check).
 #pragma once
 
 #include "win32/types.h"
