@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -118,6 +121,32 @@ TEST_F(RegistryHiveTest, SavingOverAnExistingFileFailsAndLeavesItAlone) {
     EXPECT_EQ(RegSaveKeyW(key, L"C:\\no such folder\\a.hiv", nullptr), ERROR_PATH_NOT_FOUND);
     EXPECT_EQ(RegRestoreKeyW(key, L"C:\\absent.hiv", 0), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(RegSaveKeyW(key, nullptr, nullptr), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(RegistryHiveTest, AWriteThatFailsHalfWayLeavesNoFile) {
+    HKEY key = Create(L"Software\\Large");
+    const std::wstring text(20000, L'x'); // far more than the file may grow below
+    SetText(key, L"Big", text);
+
+    // The file system refuses the file's growth past 4 KiB: the write fails half-way, as on a
+    // full disk.
+    struct sigaction ignore {};
+    struct sigaction previousAction {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGXFSZ, &ignore, &previousAction);
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit limited = previous;
+    limited.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &limited);
+    const LSTATUS status = RegSaveKeyW(key, L"C:\\half.hiv", nullptr);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    sigaction(SIGXFSZ, &previousAction, nullptr);
+
+    EXPECT_NE(status, ERROR_SUCCESS);
+    EXPECT_FALSE(std::filesystem::exists(HostPath("half.hiv")));
+    // The same save succeeds once there is room, so the failure was the write's.
+    EXPECT_EQ(RegSaveKeyW(key, L"C:\\half.hiv", nullptr), ERROR_SUCCESS);
 }
 
 TEST_F(RegistryHiveTest, AWholeHiveVolatileRestoreVanishesAtRestart) {
