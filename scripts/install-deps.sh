@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config clang-format
     qt6-base-dev libpoppler-qt6-dev libqpdf-dev libjsoncpp-dev libcurl4-openssl-dev
     libzip-dev libqrencode-dev libpng-dev libsqlite3-dev
-    libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
+    libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libssl-dev
     fonts-noto-cjk xdg-utils curl
     zbar-tools
 )

@@ -33,9 +33,15 @@ struct Sending {
             return false;
         }
         std::size_t max = kPiece;
+        if (options.pieceBytes) {
+            max = static_cast<std::size_t>(std::min<std::uint64_t>(options.pieceBytes, kPiece));
+            if (offset > 0 && options.pieceDelay.count() > 0 && stop->WaitFor(options.pieceDelay)) {
+                return false;
+            }
+        }
         if (options.bytesPerSecond) {
-            max = static_cast<std::size_t>(
-                std::clamp<std::uint64_t>(options.bytesPerSecond / 10, 1, kPiece));
+            max = std::min(max, static_cast<std::size_t>(std::clamp<std::uint64_t>(
+                                    options.bytesPerSecond / 10, 1, kPiece)));
             auto due = start + std::chrono::microseconds(offset * 1000000 / options.bytesPerSecond);
             auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
                 due - std::chrono::steady_clock::now());
@@ -54,10 +60,18 @@ struct Sending {
 
 } // namespace
 
-DeliveryOptions FileDeliveryOptions(const std::multimap<std::string, std::string>& params,
-                                    Mode scripted) {
+DeliveryOptions ScriptedDelivery(const Answer& answer) {
     DeliveryOptions options;
-    options.mode = scripted;
+    options.mode = answer.mode;
+    options.cutAfter = answer.cutAfter;
+    options.pieceBytes = answer.pieceBytes;
+    options.pieceDelay = std::chrono::milliseconds(answer.pieceDelayMs);
+    return options;
+}
+
+DeliveryOptions FileDeliveryOptions(const std::multimap<std::string, std::string>& params,
+                                    DeliveryOptions scripted) {
+    DeliveryOptions options = std::move(scripted);
     if (params.count("break") && options.mode == Mode::Normal) {
         options.mode = Mode::Break;
     }
@@ -83,7 +97,7 @@ void Deliver(httplib::Response& response, std::shared_ptr<Source> source,
     const std::uint64_t size = source->Size();
 
     if (options.mode != Mode::Break && options.mode != Mode::Stall && options.bytesPerSecond == 0 &&
-        !options.chunked && size <= kPiece) {
+        !options.chunked && options.pieceBytes == 0 && size <= kPiece) {
         std::string_view all = source->Read(0, static_cast<std::size_t>(size));
         response.set_content(std::string(all), type);
         return;
@@ -94,7 +108,7 @@ void Deliver(httplib::Response& response, std::shared_ptr<Source> source,
     sending->options = options;
     sending->stop = &stop;
     bool cut = options.mode == Mode::Break || options.mode == Mode::Stall;
-    sending->limit = cut ? size / 2 : size;
+    sending->limit = !cut ? size : options.cutAfter ? std::min(*options.cutAfter, size) : size / 2;
 
     if (options.chunked) {
         response.set_chunked_content_provider(

@@ -9,7 +9,7 @@
 namespace sim {
 namespace {
 
-const char* const kModes[] = {"normal", "nonjson", "break", "stall"};
+const char* const kModes[] = {"normal", "nonjson", "break", "stall", "hangup"};
 
 Mode ParseMode(const std::string& text) {
     if (text == "nonjson") {
@@ -20,6 +20,9 @@ Mode ParseMode(const std::string& text) {
     }
     if (text == "stall") {
         return Mode::Stall;
+    }
+    if (text == "hangup") {
+        return Mode::Hangup;
     }
     return Mode::Normal;
 }
@@ -55,7 +58,71 @@ std::string WriteJson(const Json::Value& value) {
     return Json::writeString(builder, value);
 }
 
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+int Base64Digit(char c) {
+    static const std::string alphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    auto at = alphabet.find(c);
+    return at == std::string::npos ? -1 : static_cast<int>(at);
+}
+
 } // namespace
+
+bool DecodeHex(const std::string& text, std::string& bytes) {
+    if (text.size() % 2 != 0) {
+        return false;
+    }
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        int high = HexDigit(text[i]);
+        int low = HexDigit(text[i + 1]);
+        if (high < 0 || low < 0) {
+            return false;
+        }
+        out += static_cast<char>(high * 16 + low);
+    }
+    bytes = std::move(out);
+    return true;
+}
+
+bool DecodeBase64(const std::string& text, std::string& bytes) {
+    std::string digits = text;
+    while (!digits.empty() && digits.back() == '=') {
+        digits.pop_back();
+    }
+    if (digits.size() % 4 == 1 || text.size() - digits.size() > 2) {
+        return false;
+    }
+    std::string out;
+    unsigned buffer = 0;
+    int bits = 0;
+    for (char c : digits) {
+        int value = Base64Digit(c);
+        if (value < 0) {
+            return false;
+        }
+        buffer = (buffer << 6) | static_cast<unsigned>(value);
+        bits += 6;
+        if (bits >= 8) {
+            bits -= 8;
+            out += static_cast<char>((buffer >> bits) & 0xFF);
+        }
+    }
+    bytes = std::move(out);
+    return true;
+}
 
 std::string ExpandPlaceholders(const std::string& text,
                                const std::multimap<std::string, std::string>& params,
@@ -102,7 +169,8 @@ bool Script::Validate(const std::string& path, const Json::Value& entry, std::st
     if (entry.isMember("replies") && (!entry["replies"].isArray() || entry["replies"].empty())) {
         return fail("\"replies\" must be a non-empty array");
     }
-    for (const char* name : {"sequence_by", "body", "content_type", "mode"}) {
+    for (const char* name :
+         {"sequence_by", "body", "body_hex", "body_base64", "file", "content_type", "mode"}) {
         if (entry.isMember(name) && !entry[name].isString()) {
             return fail(std::string("\"") + name + "\" must be a string");
         }
@@ -114,6 +182,21 @@ bool Script::Validate(const std::string& path, const Json::Value& entry, std::st
     if (entry.isMember("delay_ms") &&
         (!entry["delay_ms"].isIntegral() || entry["delay_ms"].asLargestInt() < 0)) {
         return fail("\"delay_ms\" must be a whole number of milliseconds");
+    }
+    std::string bytes;
+    if (entry.isMember("body_hex") && !DecodeHex(entry["body_hex"].asString(), bytes)) {
+        return fail("\"body_hex\" must be pairs of hex digits");
+    }
+    if (entry.isMember("body_base64") && !DecodeBase64(entry["body_base64"].asString(), bytes)) {
+        return fail("\"body_base64\" must be base64");
+    }
+    for (const char* name : {"cut_after", "piece_bytes", "piece_delay_ms"}) {
+        if (entry.isMember(name) && (!entry[name].isIntegral() || entry[name].asLargestInt() < 0)) {
+            return fail(std::string("\"") + name + "\" must be a whole number");
+        }
+    }
+    if (entry.isMember("piece_bytes") && entry["piece_bytes"].asLargestInt() == 0) {
+        return fail("\"piece_bytes\" must be at least 1");
     }
     if (entry.isMember("headers")) {
         const Json::Value& headers = entry["headers"];
@@ -227,14 +310,30 @@ std::optional<Answer> Script::Take(const std::string& path,
     answer.status = entry.get("status", 200).asInt();
     answer.delayMs = entry.get("delay_ms", 0).asInt64();
     answer.mode = ParseMode(entry.get("mode", "normal").asString());
+    if (entry.isMember("cut_after")) {
+        answer.cutAfter = entry["cut_after"].asUInt64();
+    }
+    answer.pieceBytes = entry.get("piece_bytes", 0).asUInt64();
+    answer.pieceDelayMs = entry.get("piece_delay_ms", 0).asInt64();
     const Json::Value& headers = entry["headers"];
     for (const auto& name : headers.getMemberNames()) {
         answer.headers[name] = ExpandPlaceholders(headers[name].asString(), params, base, seq);
     }
 
-    if (entry.isMember("body")) {
+    if (entry.isMember("body_hex") || entry.isMember("body_base64")) {
+        std::string bytes;
+        if (entry.isMember("body_hex")) {
+            DecodeHex(entry["body_hex"].asString(), bytes);
+        } else {
+            DecodeBase64(entry["body_base64"].asString(), bytes);
+        }
+        answer.body = std::move(bytes);
+        answer.contentType = entry.get("content_type", "application/octet-stream").asString();
+    } else if (entry.isMember("body")) {
         answer.body = ExpandPlaceholders(entry["body"].asString(), params, base, seq);
         answer.contentType = entry.get("content_type", "text/plain; charset=utf-8").asString();
+    } else if (entry.isMember("file")) {
+        answer.file = ExpandPlaceholders(entry["file"].asString(), params, base, seq);
     } else if (entry.isMember("reply") || entry.isMember("replies")) {
         Json::Value reply = entry["reply"];
         if (entry.isMember("replies")) {

@@ -6,8 +6,13 @@
 #include <json/reader.h>
 #include <json/writer.h>
 
+#include <openssl/ssl.h>
+
+#include <filesystem>
 #include <memory>
 #include <optional>
+#include <sys/socket.h>
+#include <thread>
 
 namespace sim {
 namespace {
@@ -39,17 +44,94 @@ bool ParseJson(const std::string& text, Json::Value& value, std::string& error) 
     return reader->parse(text.data(), text.data() + text.size(), &value, &error);
 }
 
+// Splits "big?size=10" into the name and its parameters, which go over the request's own.
+std::string SplitFileName(const std::string& text,
+                          std::multimap<std::string, std::string>& params) {
+    auto question = text.find('?');
+    if (question == std::string::npos) {
+        return text;
+    }
+    std::string query = text.substr(question + 1);
+    std::size_t pos = 0;
+    while (pos <= query.size()) {
+        std::size_t end = std::min(query.find('&', pos), query.size());
+        std::string pair = query.substr(pos, end - pos);
+        auto equals = pair.find('=');
+        std::string name = pair.substr(0, equals);
+        params.erase(name);
+        params.emplace(name, equals == std::string::npos ? std::string() : pair.substr(equals + 1));
+        pos = end + 1;
+    }
+    return text.substr(0, question);
+}
+
+// httplib gives a handler no way to drop its connection, so the socket is found by its two
+// addresses and shut down; httplib then fails to send the answer and closes it as usual.
+void HangUp(const httplib::Request& request) {
+    if (request.ssl) {
+        shutdown(SSL_get_fd(request.ssl), SHUT_RDWR);
+        return;
+    }
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
+        int fd = std::atoi(entry.path().filename().c_str());
+        sockaddr_storage local{};
+        sockaddr_storage peer{};
+        socklen_t localLength = sizeof local;
+        socklen_t peerLength = sizeof peer;
+        if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localLength) != 0 ||
+            getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerLength) != 0 ||
+            local.ss_family != AF_INET || peer.ss_family != AF_INET) {
+            continue;
+        }
+        auto port = [](const sockaddr_storage& address) {
+            return ntohs(reinterpret_cast<const sockaddr_in&>(address).sin_port);
+        };
+        if (port(local) == request.local_port && port(peer) == request.remote_port) {
+            shutdown(fd, SHUT_RDWR);
+            return;
+        }
+    }
+}
+
 } // namespace
 
 SimServer::SimServer(Script startup, ServerOptions options, RequestLog& log)
     : m_options(std::move(options)), m_log(log), m_startup(startup), m_script(std::move(startup)) {
-    m_server.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
-    m_server.set_keep_alive_timeout(kKeepAliveSeconds);
+    Configure(m_server);
+}
+
+void SimServer::Configure(httplib::Server& server) {
+    server.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
+    server.set_keep_alive_timeout(kKeepAliveSeconds);
     auto handler = [this](const httplib::Request& request, httplib::Response& response) {
         Handle(request, response);
     };
-    m_server.Get(".*", handler);
-    m_server.Post(".*", handler);
+    server.Get(".*", handler);
+    server.Post(".*", handler);
+}
+
+int SimServer::BindTls(int port, TlsIdentity identity, std::string& error) {
+    m_tls = std::move(identity);
+    m_tlsServer = std::make_unique<httplib::SSLServer>(m_tls.cert.get(), m_tls.key.get());
+    if (!m_tlsServer->is_valid()) {
+        error = "the certificate or key was refused";
+        m_tlsServer.reset();
+        return -1;
+    }
+    Configure(*m_tlsServer);
+    if (port == 0) {
+        port = m_tlsServer->bind_to_any_port("127.0.0.1");
+    } else if (!m_tlsServer->bind_to_port("127.0.0.1", port)) {
+        port = -1;
+    }
+    if (port <= 0) {
+        error = "cannot bind";
+        m_tlsServer.reset();
+        return -1;
+    }
+    m_tlsBase = "https://127.0.0.1:" + std::to_string(port);
+    return port;
 }
 
 int SimServer::Bind(int port) {
@@ -65,12 +147,26 @@ int SimServer::Bind(int port) {
 }
 
 bool SimServer::Listen() {
-    return m_server.listen_after_bind();
+    bool tlsClean = true;
+    std::thread tls;
+    if (m_tlsServer) {
+        tls = std::thread([this, &tlsClean] { tlsClean = m_tlsServer->listen_after_bind(); });
+    }
+    bool clean = m_server.listen_after_bind();
+    if (tls.joinable()) {
+        // Whichever listener ended first, the other must not keep the process alive.
+        m_tlsServer->stop();
+        tls.join();
+    }
+    return clean && tlsClean;
 }
 
 void SimServer::Stop() {
     m_stop.Raise();
     m_server.stop();
+    if (m_tlsServer) {
+        m_tlsServer->stop();
+    }
 }
 
 void SimServer::Handle(const httplib::Request& request, httplib::Response& response) {
@@ -83,7 +179,7 @@ void SimServer::Handle(const httplib::Request& request, httplib::Response& respo
     std::optional<Answer> answer;
     {
         std::lock_guard lock(m_scriptMutex);
-        answer = m_script.Take(request.path, request.params, m_base);
+        answer = m_script.Take(request.path, request.params, request.ssl ? m_tlsBase : m_base);
     }
     const bool isFile = request.path.rfind("/files/", 0) == 0;
     if (!answer && !isFile) {
@@ -95,38 +191,52 @@ void SimServer::Handle(const httplib::Request& request, httplib::Response& respo
         SetJson(response, 503, 503, "shutting down");
         return;
     }
+    if (answer && answer->mode == Mode::Hangup) {
+        HangUp(request);
+        return;
+    }
     if (answer) {
         for (const auto& [name, value] : answer->headers) {
             response.set_header(name, value);
         }
     }
+    DeliveryOptions scripted = answer ? ScriptedDelivery(*answer) : DeliveryOptions{};
     if (!answer || !answer->body) {
-        ServeFile(request, response, answer ? answer->mode : Mode::Normal,
-                  answer ? answer->status : 200);
+        std::string name = answer && !answer->file.empty() ? answer->file : request.path.substr(7);
+        ServeFile(request, response, name, scripted, answer ? answer->status : 200);
         return;
     }
     response.status = answer->status;
-    DeliveryOptions options;
-    options.mode = answer->mode;
-    Deliver(response, TextSource(*answer->body), answer->contentType, options, m_stop);
+    Deliver(response, TextSource(*answer->body), answer->contentType, scripted, m_stop);
 }
 
-void SimServer::ServeFile(const httplib::Request& request, httplib::Response& response, Mode mode,
-                          int status) {
+void SimServer::ServeFile(const httplib::Request& request, httplib::Response& response,
+                          const std::string& name, const DeliveryOptions& scripted, int status) {
     std::string contentType;
-    auto source = OpenFile(request.path.substr(7), m_options.filesDir, request.params, contentType);
+    std::multimap<std::string, std::string> params = request.params;
+    std::string plainName = SplitFileName(name, params);
+    auto source = OpenFile(plainName, m_options.filesDir, params, contentType);
     if (!source) {
         SetJson(response, 404, 404, "no such file");
         return;
     }
     response.status = status;
-    Deliver(response, source, contentType, FileDeliveryOptions(request.params, mode), m_stop);
+    Deliver(response, source, contentType, FileDeliveryOptions(params, scripted), m_stop);
 }
 
 void SimServer::HandleControl(const httplib::Request& request, httplib::Response& response) {
     const std::string& path = request.path;
     if (path == "/_sim/requests") {
         response.set_content(WriteJson(m_log.ToJson()), kJsonType);
+        return;
+    }
+    if (path == "/_sim/tls-cert") {
+        std::string pem = m_tls.CertificatePem();
+        if (pem.empty()) {
+            SetJson(response, 404, 404, "no TLS listener");
+        } else {
+            response.set_content(pem, "application/x-pem-file");
+        }
         return;
     }
     if (path == "/_sim/reset") {

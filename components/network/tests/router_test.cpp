@@ -250,6 +250,30 @@ TEST_F(RouterTest, ThrowingDoDoesNotStopLaterRequests) {
     EXPECT_EQ(m_action.OutcomeOf("after").code, CURLE_OK);
 }
 
+TEST_F(RouterTest, ThrowingProgressAbortsOnlyItsOwnTransfer) {
+    // Progress runs inside libcurl's C frames: an exception that left it would end the process.
+    m_action.onProgress = [](const networktest::ProgressCall& call) -> int {
+        if (call.now > 0 && call.total == 20'000'000) {
+            throw std::runtime_error("progress failed");
+        }
+        if (call.now > 0 && call.total == 20'000'001) {
+            throw 7;
+        }
+        return 0;
+    };
+    Get(Sim().Url("/files/big?size=20000000&rate=10000000"), "std exception");
+    Get(Sim().Url("/files/big?size=20000001&rate=10000000"), "other exception");
+    ASSERT_TRUE(Finished("std exception"));
+    ASSERT_TRUE(Finished("other exception"));
+    EXPECT_EQ(m_action.OutcomeOf("std exception").code, CURLE_ABORTED_BY_CALLBACK);
+    EXPECT_EQ(m_action.OutcomeOf("other exception").code, CURLE_ABORTED_BY_CALLBACK);
+    EXPECT_EQ(m_action.OutcomeOf("std exception").body.size(), 0u);
+
+    Get(Sim().Url("/users/limiteditprompt"), "after");
+    ASSERT_TRUE(Finished("after"));
+    EXPECT_EQ(m_action.OutcomeOf("after").code, CURLE_OK);
+}
+
 TEST_F(RouterTest, DoCanStartAnotherRequest) {
     std::string next = Sim().Url("/users/limiteditprompt");
     m_action.onDo = [&](const Http::Task& task) {

@@ -40,6 +40,7 @@ struct SimOptions {
     std::string script = {};   // --script FILE
     std::string filesDir = {}; // --files DIR
     std::string logFile = {};  // --log FILE
+    bool tls = false;          // --tls: a TLS listener too, self-signed for 127.0.0.1
 };
 
 class ServiceSim {
@@ -57,6 +58,16 @@ public:
     std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(m_port); }
     // BaseUrl() + pathAndQuery, which starts with "/".
     std::string Url(const std::string& pathAndQuery) const { return BaseUrl() + pathAndQuery; }
+    // The TLS listener's port (0 without one) and its addresses; it answers as the plain one.
+    int TlsPort() const { return m_tlsPort; }
+    std::string TlsUrl(const std::string& pathAndQuery) const {
+        return "https://127.0.0.1:" + std::to_string(m_tlsPort) + pathAndQuery;
+    }
+    // The TLS listener's certificate as PEM, for a client that is to trust it; empty without.
+    std::string TlsCertificate() const {
+        auto [status, body] = Fetch("/_sim/tls-cert");
+        return status == 200 ? body : std::string();
+    }
 
     // SIGTERM, then waits (SIGKILL after 20 s). Returns the exit code, or -1 when the simulator
     // was not running or did not exit by itself.
@@ -167,6 +178,9 @@ private:
         add("--script", options.script);
         add("--files", options.filesDir);
         add("--log", options.logFile);
+        if (options.tls) {
+            args.push_back("--tls");
+        }
         std::vector<char*> argv;
         for (auto& arg : args) {
             argv.push_back(arg.data());
@@ -204,13 +218,16 @@ private:
         }
         m_pid = pid;
         std::string line = ReadLine(out[0], std::chrono::seconds(20));
+        std::string tlsLine = options.tls ? ReadLine(out[0], std::chrono::seconds(20)) : "";
         close(out[0]);
-        if (line.rfind("listening on ", 0) != 0) {
+        if (line.rfind("listening on ", 0) != 0 ||
+            (options.tls && tlsLine.rfind("tls listening on ", 0) != 0)) {
             m_error = "no \"listening on\" line from " + args[0] + " (got \"" + line + "\")";
             Stop();
             return;
         }
         m_port = std::atoi(line.c_str() + 13);
+        m_tlsPort = options.tls ? std::atoi(tlsLine.c_str() + 17) : 0;
     }
 
     static std::string ReadLine(int fd, std::chrono::seconds bound) {
@@ -269,6 +286,7 @@ private:
 
     pid_t m_pid = -1;
     int m_port = 0;
+    int m_tlsPort = 0;
     int m_stdin = -1;
     std::string m_error;
 };
