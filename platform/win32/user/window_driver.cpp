@@ -3,6 +3,9 @@
 #include "window_driver.h"
 
 #include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 namespace win32 {
 
@@ -20,9 +23,17 @@ const host::WindowDriver& Driver() {
 namespace host {
 
 void RegisterWindowDriver(const WindowDriver* driver) {
-    // Each table stays alive for the process: a call on another thread may still be reading
-    // the previous one.
-    const WindowDriver* table = driver ? new WindowDriver(*driver) : &kNullDriver;
+    // Every table stays alive for the process: a call on another thread may still be reading
+    // the previous one. Drivers are registered once or twice a run, so keeping them costs
+    // nothing.
+    static std::mutex mutex;
+    static auto* kept = new std::vector<std::unique_ptr<WindowDriver>>;
+    const WindowDriver* table = &kNullDriver;
+    if (driver) {
+        std::lock_guard lock(mutex);
+        kept->push_back(std::make_unique<WindowDriver>(*driver));
+        table = kept->back().get();
+    }
     gDriver.store(table, std::memory_order_release);
 }
 
