@@ -121,7 +121,7 @@ TEST(MachineHash, ConcurrentCallersEachGetTheirOwnMachinesCode) {
     // Each thread sees a computer name of its own, and all of them read it at the same moment:
     // a name buffer shared between calls would hand one caller another's name.
     constexpr int kThreads = 4;
-    constexpr int kCalls = 3000;
+    constexpr int kCalls = 20000;
     std::barrier lockstep(kThreads);
     std::vector<int> wrong(kThreads, 0);
     std::vector<std::thread> threads;
