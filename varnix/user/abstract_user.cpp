@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <exception>
 #include <memory>
 #include <sstream>
 
@@ -79,37 +81,54 @@ std::wstring AbstractUser::ResolveDocumentsDir() {
 }
 
 void AbstractUser::LoadConfig() {
+    configfile::RemoveStaleTemporaries(ConfigFilePath(false));
     std::string text;
     if (!configfile::ReadAll(ConfigFilePath(true), text) || text.empty()) {
         return;
     }
-    Json::Reader reader(Json::Features::strictMode());
     Json::Value root;
-    bool parsed = reader.parse(text, root, true);
+    bool parsed = false;
+    try {
+        Json::Reader reader(Json::Features::strictMode());
+        parsed = reader.parse(text, root, true);
+        if (!parsed) {
+            OutputDebugStringA(
+                ("configuration rejected: " + reader.getFormattedErrorMessages()).c_str());
+        }
+    } catch (const std::exception& e) {
+        // The reader gives up on very deep nesting by throwing instead of failing; such a file
+        // must not stop every later start too.
+        OutputDebugStringA((std::string("configuration rejected: ") + e.what() + "\n").c_str());
+        parsed = false;
+    }
     if (parsed && root.isObject()) {
         configRoot = root;
         return;
     }
     if (!parsed && IsSavedEmptyDocument(text)) {
+        EmptyConfigFile();
         return;
     }
     // A root array passes the strict reader, but every key lookup expects an object.
     KeepRejectedConfigAside();
 }
 
-void AbstractUser::KeepRejectedConfigAside() {
-    std::wstring path = ConfigFilePath(false);
-    std::wstring backup = path + kRejectedSuffix;
-    MoveFileExW(path.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING);
-    if (FILE* file = _wfopen(path.c_str(), L"w")) {
+void AbstractUser::EmptyConfigFile() {
+    if (FILE* file = _wfopen(ConfigFilePath(false).c_str(), L"w")) {
         std::fclose(file);
     }
     configRoot = Json::Value(Json::nullValue);
 }
 
+void AbstractUser::KeepRejectedConfigAside() {
+    std::wstring path = ConfigFilePath(false);
+    std::wstring backup = path + kRejectedSuffix;
+    MoveFileExW(path.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING);
+    EmptyConfigFile();
+}
+
 void AbstractUser::SaveConfig() {
-    Json::FastWriter writer;
-    configfile::ReplaceAtomically(ConfigFilePath(false), writer.write(configRoot));
+    configfile::ReplaceAtomically(ConfigFilePath(false), configfile::CompactText(configRoot));
 }
 
 const std::wstring AbstractUser::Savepath() const {

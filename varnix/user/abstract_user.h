@@ -51,5 +51,7 @@ private:
     // Keeps a rejected file as "config.bad" beside it (replacing an older one) and leaves an
     // empty configuration file in its place.
     void KeepRejectedConfigAside();
+    // Leaves an empty configuration file and an empty document.
+    void EmptyConfigFile();
     static std::wstring ResolveDocumentsDir();
 };

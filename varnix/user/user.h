@@ -40,7 +40,8 @@ public:
     std::string PackageName() const;
     void PackageName(std::string name);
 
-    // A copy of "history" (null when absent: the member is then created as null).
+    // A copy of "history"; null when absent (the member is then created as null) or when it is
+    // not an array.
     Json::Value GetHistoryFiles();
     // Appends the path unless an entry with exactly the same characters exists; saves.
     void AddHistoryFile(const std::wstring& path);

@@ -3,6 +3,7 @@
 #include "temp_prefix.h"
 
 #include <varnix/util/registry.h>
+#include <varnix/util/system.h>
 
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -39,6 +41,33 @@ protected:
         ASSERT_EQ(key.Open(L"System\\CurrentControlSet\\Control\\ardevo", KEY_ALL_ACCESS),
                   ERROR_SUCCESS);
         ASSERT_TRUE(key.Write(L"overdue", stamp));
+    }
+    void WriteConfig(const std::string& bytes) {
+        std::filesystem::create_directories(prefix.Root() + "/ProgramData/ardevo");
+        std::ofstream(prefix.Root() + "/ProgramData/ardevo/config", std::ios::binary) << bytes;
+    }
+    // Records a login, writes a stamp `age` seconds old and runs the expiry check, all within
+    // one second of the clock (retrying when it ticks), so the check sees exactly that age.
+    static bool LoginSurvivesAStampAged(User& user, int64_t age, int64_t& now) {
+        for (;;) {
+            user.RecordLogin(L"n", L"u", L"h");
+            now = static_cast<int64_t>(std::time(nullptr));
+            WriteStamp(now - age);
+            user.ResetOverdueLoginStatus();
+            if (static_cast<int64_t>(std::time(nullptr)) == now) {
+                return user.Unionid() == L"u";
+            }
+        }
+    }
+    static std::wstring StoredHash() {
+        Registry key(HKEY_CURRENT_USER);
+        WCHAR buffer[512] = {};
+        DWORD size = sizeof(buffer);
+        if (key.Open(L"System\\CurrentControlSet\\Control\\ardevo", KEY_READ) != ERROR_SUCCESS ||
+            !key.Read(L"hash", buffer, &size)) {
+            return L"";
+        }
+        return buffer;
     }
     static int64_t ReadStamp() {
         Registry key(HKEY_CURRENT_USER);
@@ -80,6 +109,53 @@ TEST_F(UserStore, EmptyPathClearsTheWholeHistory) {
     EXPECT_TRUE(user.GetHistoryFiles().isNull());
     FreshUser reloaded;
     EXPECT_TRUE(reloaded.GetHistoryFiles().isNull());
+}
+
+TEST_F(UserStore, RemovingAPathListedTwiceRemovesTheFirstOnly) {
+    WriteConfig("{\"history\":[\"C:\\\\a.pdf\",\"C:\\\\b.pdf\",\"C:\\\\a.pdf\"]}");
+    FreshUser user;
+    user.RemoveHistoryFile(L"C:\\a.pdf");
+    EXPECT_EQ(History(user), (std::vector<std::string>{"C:\\b.pdf", "C:\\a.pdf"}));
+}
+
+// A "history" edited by hand into something other than an array of paths.
+TEST_F(UserStore, HistoryOfTheWrongTypeListsAsEmpty) {
+    for (std::string history : {"\"C:\\\\a.pdf\"", "{\"x\":\"C:\\\\a.pdf\"}", "12", "true"}) {
+        WriteConfig("{\"history\":" + history + "}");
+        FreshUser user;
+        // An object would otherwise list its member values as documents.
+        EXPECT_TRUE(user.GetHistoryFiles().isNull()) << history;
+        EXPECT_EQ(History(user), std::vector<std::string>{}) << history;
+    }
+}
+
+TEST_F(UserStore, AddingToAHistoryOfTheWrongTypeStartsAFreshOne) {
+    for (std::string history : {"\"C:\\\\a.pdf\"", "{\"x\":\"C:\\\\a.pdf\"}", "12"}) {
+        WriteConfig("{\"history\":" + history + ",\"other\":1}");
+        {
+            FreshUser user;
+            user.AddHistoryFile(L"C:\\new.pdf");
+            EXPECT_EQ(History(user), std::vector<std::string>{"C:\\new.pdf"}) << history;
+        }
+        FreshUser reloaded;
+        EXPECT_EQ(History(reloaded), std::vector<std::string>{"C:\\new.pdf"}) << history;
+    }
+}
+
+TEST_F(UserStore, RemovingFromAHistoryOfTheWrongTypeChangesNothing) {
+    for (std::string history : {"\"C:\\\\a.pdf\"", "{\"x\":\"C:\\\\a.pdf\"}", "12"}) {
+        for (std::wstring path : {std::wstring(L"C:\\a.pdf"), std::wstring()}) {
+            WriteConfig("{\"history\":" + history + "}");
+            {
+                FreshUser user;
+                user.RemoveHistoryFile(path);
+            }
+            std::ifstream in(prefix.Root() + "/ProgramData/ardevo/config", std::ios::binary);
+            std::string saved((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
+            EXPECT_EQ(saved, "{\"history\":" + history + "}\r\n");
+        }
+    }
 }
 
 TEST_F(UserStore, HistorySurvivesARestart) {
@@ -168,6 +244,66 @@ TEST_F(UserStore, MachineCodeIsComputedOnceThenStored) {
     EXPECT_EQ(user.GetMachineHash(), first);
 }
 
+TEST_F(UserStore, StoredMachineCodeTooLongForItsBufferIsComputedAfresh) {
+    FreshUser user;
+    user.RecordLogin(L"n", L"u", L"h"); // creates the login key
+    Registry key(HKEY_CURRENT_USER);
+    ASSERT_EQ(key.Open(L"System\\CurrentControlSet\\Control\\ardevo", KEY_ALL_ACCESS),
+              ERROR_SUCCESS);
+    ASSERT_TRUE(key.Write(L"hash", std::wstring(129, L'A').c_str()));
+    EXPECT_EQ(user.GetMachineHash(), std::string(129, 'A'));
+
+    ASSERT_TRUE(key.Write(L"hash", std::wstring(130, L'A').c_str()));
+    std::string code = user.GetMachineHash();
+    EXPECT_EQ(code, MachineHash());
+    EXPECT_EQ(StoredHash(), std::wstring(code.begin(), code.end()));
+}
+
+TEST_F(UserStore, LoginKeyCreatedByTheStoreIsGoneAfterARestart) {
+    {
+        FreshUser user;
+        user.RecordLogin(L"n", L"u", L"h");
+        Registry key(HKEY_CURRENT_USER);
+        ASSERT_EQ(key.Open(L"System\\CurrentControlSet\\Control\\ardevo", KEY_ALL_ACCESS),
+                  ERROR_SUCCESS);
+        ASSERT_TRUE(key.Write(L"hash", L"BEFORE"));
+        EXPECT_EQ(user.GetMachineHash(), "BEFORE");
+    }
+    prefix.SimulateRestart();
+    FreshUser user;
+    EXPECT_EQ(user.Unionid(), L"");
+    EXPECT_EQ(user.Nickname(), L"");
+    EXPECT_EQ(user.GetMachineHash(), MachineHash());
+}
+
+TEST_F(UserStore, LoginKeyThatExistedBeforeOutlivesARestart) {
+    HKEY created = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"System\\CurrentControlSet\\Control\\ardevo", 0,
+                              nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(created);
+    {
+        FreshUser user;
+        user.RecordLogin(L"n", L"u", L"h");
+    }
+    prefix.SimulateRestart();
+    FreshUser user;
+    EXPECT_EQ(user.Unionid(), L"u");
+}
+
+TEST_F(UserStore, SystemAndPackageNamesAreSetInMemoryOnly) {
+    {
+        FreshUser user;
+        user.SystemName("10.0");
+        user.PackageName("\xe5\xae\x98\xe7\xbd\x91");
+        EXPECT_EQ(user.SystemName(), "10.0");
+        EXPECT_EQ(user.PackageName(), "\xe5\xae\x98\xe7\xbd\x91");
+    }
+    FreshUser next;
+    EXPECT_EQ(next.PackageName(), "unknown");
+    EXPECT_NE(next.SystemName(), "10.0");
+}
+
 TEST_F(UserStore, ValuesLongerThanTheirBufferReadAsMissing) {
     FreshUser user;
     user.RecordLogin(std::wstring(129, L'n'), L"u", std::wstring(1299, L'h'));
@@ -180,22 +316,15 @@ TEST_F(UserStore, ValuesLongerThanTheirBufferReadAsMissing) {
 
 TEST_F(UserStore, LoginPeriodEndsAfter432001Seconds) {
     FreshUser user;
-    user.RecordLogin(L"n", L"u", L"h");
-    int64_t now = static_cast<int64_t>(std::time(nullptr));
+    int64_t now = 0;
+    EXPECT_TRUE(LoginSurvivesAStampAged(user, 432000, now));
+    EXPECT_EQ(ReadStamp(), now - 432000);                   // a kept login keeps its stamp
+    EXPECT_TRUE(LoginSurvivesAStampAged(user, -3600, now)); // a stamp in the future
 
-    WriteStamp(now - 432000 + 5); // still inside the period, with room for a slow test
-    user.ResetOverdueLoginStatus();
-    EXPECT_EQ(user.Unionid(), L"u");
-
-    WriteStamp(now + 3600); // a stamp in the future keeps the login
-    user.ResetOverdueLoginStatus();
-    EXPECT_EQ(user.Unionid(), L"u");
-
-    WriteStamp(now - 432001);
-    user.ResetOverdueLoginStatus();
-    EXPECT_EQ(user.Unionid(), L"");
+    EXPECT_FALSE(LoginSurvivesAStampAged(user, 432001, now));
     EXPECT_EQ(user.Nickname(), L"");
-    EXPECT_GE(ReadStamp(), now);
+    EXPECT_EQ(user.HeadImgurl(), L"");
+    EXPECT_EQ(ReadStamp(), now); // a fresh period starts
 }
 
 TEST_F(UserStore, MissingStampStartsAPeriodAndKeepsTheLogin) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <regex>
 #include <set>
@@ -170,18 +171,40 @@ TEST(SimpleLogDefaults, PathIsSimpleLogBesideTheExecutable) {
     EXPECT_EQ(g_simpleLog.GetPath(), folder + "simple.log");
 }
 
-TEST_F(SimpleLog, RecordsFromManyThreadsNeverInterleave) {
+// A log whose clock ticks one millisecond per record, on a counter shared by every instance.
+class TickingClockLog : public CSimpleLog {
+protected:
+    std::string GetTime() override {
+        static std::atomic<int> ticks{0};
+        int tick = ticks++;
+        SYSTEMTIME time{};
+        time.wYear = 2020;
+        time.wMonth = 1;
+        time.wDay = 1;
+        time.wHour = static_cast<WORD>(tick / 3600000);
+        time.wMinute = static_cast<WORD>(tick / 60000 % 60);
+        time.wSecond = static_cast<WORD>(tick / 1000 % 60);
+        time.wMilliseconds = static_cast<WORD>(tick % 1000);
+        return FormatTime(time);
+    }
+};
+
+TEST_F(SimpleLog, RecordsFromManyThreadsAreWholeAndInTheOrderOfTheirStamps) {
     constexpr int kThreads = 8;
-    constexpr int kRecords = 200;
-    CSimpleLog realClock;
-    realClock.SetPath(kPath);
+    constexpr int kRecords = 60;
+    // Long records, so that a writer sending a record in pieces would interleave them; and the
+    // stamp is taken under the lock, so the file is in stamp order only while the lock holds.
+    auto body = [](int thread) { return std::string(5000 + 1500 * thread, 'a' + thread); };
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {
             // Each thread its own instance: the lock is shared by all of them.
-            CSimpleLog log(realClock);
+            TickingClockLog log;
+            log.SetPath(kPath);
             for (int r = 0; r < kRecords; ++r) {
-                log.ScanfWrite("worker.cpp", "Work", 10 + t, "thread %d record %d", t, r);
+                std::string message =
+                    "thread " + std::to_string(t) + " record " + std::to_string(r) + " " + body(t);
+                log.Write("worker.cpp", "Work", 10 + t, message.c_str());
             }
         });
     }
@@ -189,18 +212,26 @@ TEST_F(SimpleLog, RecordsFromManyThreadsNeverInterleave) {
         thread.join();
     }
 
-    const std::regex line(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \d{3}   worker\.cpp {64}Work (1\d): )"
-                          R"(thread (\d) record (\d+)\r)");
+    const std::regex head(R"((2020-01-01 \d\d:\d\d:\d\d \d{3})   worker\.cpp {64}Work (1\d): )"
+                          R"(thread (\d) record (\d+) )");
     std::istringstream lines(Contents());
     std::set<std::pair<int, int>> seen;
     std::string text;
+    std::string previousStamp;
+    int outOfOrder = 0;
     while (std::getline(lines, text)) {
         std::smatch match;
-        ASSERT_TRUE(std::regex_match(text, match, line)) << text;
-        int thread = std::stoi(match[2]);
-        EXPECT_EQ(std::stoi(match[1]), 10 + thread);
-        EXPECT_TRUE(seen.emplace(thread, std::stoi(match[3])).second);
+        ASSERT_TRUE(std::regex_search(text, match, head) && match.position(0) == 0)
+            << text.substr(0, 200);
+        outOfOrder += match[1].str() <= previousStamp;
+        previousStamp = match[1];
+        int thread = std::stoi(match[3]);
+        EXPECT_EQ(std::stoi(match[2]), 10 + thread);
+        ASSERT_EQ(text.substr(static_cast<size_t>(match.length(0))), body(thread) + "\r")
+            << "record " << match[4] << " of thread " << thread << " is not whole";
+        EXPECT_TRUE(seen.emplace(thread, std::stoi(match[4])).second);
     }
+    EXPECT_EQ(outOfOrder, 0);
     EXPECT_EQ(seen.size(), static_cast<size_t>(kThreads * kRecords));
 }
 

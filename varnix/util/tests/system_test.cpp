@@ -6,10 +6,47 @@
 
 #include <gtest/gtest.h>
 
+#include <barrier>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/utsname.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
+
+namespace hostname {
+
+// The computer name the calling thread sees; empty for the machine's own.
+thread_local std::string t_name;
+// When set, every lookup of the name waits here for the other threads' lookups.
+thread_local std::barrier<>* t_lockstep = nullptr;
+
+} // namespace hostname
+
+// Stands in for the C library's, which the win32 layer asks for the computer name, so that
+// each thread can see a name of its own (the test program exports it for that).
+extern "C" int gethostname(char* name, size_t length) noexcept {
+    std::string host = hostname::t_name;
+    if (host.empty()) {
+        struct utsname names {};
+        if (uname(&names) != 0) {
+            return -1;
+        }
+        host = names.nodename;
+    }
+    if (hostname::t_lockstep) {
+        hostname::t_lockstep->arrive_and_wait();
+    }
+    if (host.size() >= length) {
+        errno = ENAMETOOLONG;
+        return -1;
+    }
+    std::memcpy(name, host.c_str(), host.size() + 1);
+    return 0;
+}
 
 namespace {
 
@@ -56,10 +93,11 @@ TEST(MachineHash, OnlyTheFirstSixtyFourCharactersCountAndTheResultIsAlwaysHex) {
     }
 }
 
-TEST(MachineHash, IsStableAndMadeOfNameProcessorAndVolume) {
+// The code MachineHash should give for the computer name this thread sees.
+std::string ExpectedMachineHash() {
     char name[1024] = {};
     DWORD size = sizeof(name);
-    ASSERT_TRUE(GetComputerNameA(name, &size));
+    EXPECT_TRUE(GetComputerNameA(name, &size));
     int registers[4] = {};
     __cpuidex(registers, 0, 0);
     unsigned int processor = 0;
@@ -68,13 +106,40 @@ TEST(MachineHash, IsStableAndMadeOfNameProcessorAndVolume) {
             (static_cast<unsigned int>(value) & 0xFFFF) + (static_cast<unsigned int>(value) >> 16);
     }
     DWORD serial = 0;
-    ASSERT_TRUE(GetVolumeInformationW(L"C:\\", nullptr, 0, &serial, nullptr, nullptr, nullptr, 0));
-    std::string text = std::string(name) + std::to_string(processor % 65536) +
-                       std::to_string((serial + (serial >> 16)) % 65536);
+    EXPECT_TRUE(GetVolumeInformationW(L"C:\\", nullptr, 0, &serial, nullptr, nullptr, nullptr, 0));
+    return MachineHashOfText(std::string(name) + std::to_string(processor % 65536) +
+                             std::to_string((serial + (serial >> 16)) % 65536));
+}
 
+TEST(MachineHash, IsStableAndMadeOfNameProcessorAndVolume) {
     std::string hash = MachineHash();
-    EXPECT_EQ(hash, MachineHashOfText(text));
+    EXPECT_EQ(hash, ExpectedMachineHash());
     EXPECT_EQ(MachineHash(), hash);
+}
+
+TEST(MachineHash, ConcurrentCallersEachGetTheirOwnMachinesCode) {
+    // Each thread sees a computer name of its own, and all of them read it at the same moment:
+    // a name buffer shared between calls would hand one caller another's name.
+    constexpr int kThreads = 4;
+    constexpr int kCalls = 20000;
+    std::barrier lockstep(kThreads);
+    std::vector<int> wrong(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            hostname::t_name = "WORKER" + std::string(static_cast<size_t>(t * 3 + 1), 'A' + t);
+            std::string expected = ExpectedMachineHash();
+            hostname::t_lockstep = &lockstep;
+            for (int i = 0; i < kCalls; ++i) {
+                wrong[t] += MachineHash() != expected;
+            }
+            hostname::t_lockstep = nullptr;
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(wrong, std::vector<int>(kThreads, 0));
 }
 
 class TakeOwnershipTest : public ::testing::Test {
