@@ -231,6 +231,9 @@ QString Text(LPCWSTR text) {
 }
 
 bool ChooseFolder(HWND owner, LPCWSTR title, std::string* hostFolder) {
+    if (!duilib::EnsureUi()) {
+        return false;
+    }
     auto* dialog = new QFileDialog(duilib::HostOf(owner), Text(title));
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly, true);
@@ -245,6 +248,9 @@ bool ChooseFolder(HWND owner, LPCWSTR title, std::string* hostFolder) {
 bool OpenFiles(HWND owner, LPCWSTR title,
                const std::vector<std::pair<std::wstring, std::wstring>>& filters, int filterIndex,
                bool multiple, std::vector<std::string>* hostFiles) {
+    if (!duilib::EnsureUi()) {
+        return false;
+    }
     auto* dialog = new QFileDialog(duilib::HostOf(owner), Text(title));
     dialog->setFileMode(multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
