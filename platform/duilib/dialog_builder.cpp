@@ -46,6 +46,10 @@ CControlUI* NewControl(const std::wstring& name, IDialogBuilderCallback* callbac
     return callback ? callback->CreateControl(name.c_str()) : nullptr;
 }
 
+// Each nested element costs a stack frame of the reader below; a hostile or broken layout must
+// not be able to spend the whole stack. Real layouts stay far below this.
+constexpr int kMaxNesting = 256;
+
 class Builder {
 public:
     Builder(IDialogBuilderCallback* callback, CPaintManagerUI* manager)
@@ -53,8 +57,24 @@ public:
 
     // Reads the children of the current element into `parent` (or as the root).
     CControlUI* ReadChildren(QXmlStreamReader& xml, CContainerUI* parent, int depth) {
+        if (m_nesting >= kMaxNesting) {
+            xml.raiseError(QStringLiteral("elements nested deeper than %1").arg(kMaxNesting));
+            m_tooDeep = true;
+            return nullptr;
+        }
+        ++m_nesting;
+        CControlUI* first = ReadElements(xml, parent, depth);
+        --m_nesting;
+        return first;
+    }
+
+    // Whether the layout was given up because it nests too deep.
+    bool TooDeep() const { return m_tooDeep; }
+
+private:
+    CControlUI* ReadElements(QXmlStreamReader& xml, CContainerUI* parent, int depth) {
         CControlUI* first = nullptr;
-        while (xml.readNextStartElement()) {
+        while (!m_tooDeep && xml.readNextStartElement()) {
             const std::wstring tag = xml.name().toString().toStdWString();
             const auto attrs = xml.attributes();
             if (tag == L"Window") {
@@ -119,7 +139,6 @@ public:
         return first;
     }
 
-private:
     void ApplyWindow(const QXmlStreamAttributes& attrs) {
         if (!m_manager) {
             return;
@@ -186,6 +205,8 @@ private:
 
     IDialogBuilderCallback* m_callback;
     CPaintManagerUI* m_manager;
+    int m_nesting = 0;
+    bool m_tooDeep = false;
 };
 
 } // namespace
@@ -202,11 +223,23 @@ CControlUI* CDialogBuilder::Create(const CDuiString& xml, LPCWSTR /*type*/,
     QXmlStreamReader reader(QByteArray::fromStdString(bytes));
     auto* container =
         parent ? static_cast<CContainerUI*>(parent->GetInterface(L"Container")) : nullptr;
+    const int countBefore = container ? container->GetCount() : 0;
     Builder builder(callback, manager);
     CControlUI* root = builder.ReadChildren(reader, container, 0);
     if (reader.hasError() && reader.error() != QXmlStreamReader::PrematureEndOfDocumentError) {
         win32::Trace("ui", "layout %s: %s", win32::host::WideToUtf8(xml.Str()).c_str(),
                      reader.errorString().toStdString().c_str());
+    }
+    if (builder.TooDeep()) {
+        // Half a tree of a layout we refuse is no use to anyone: take back what was built.
+        if (container) {
+            while (container->GetCount() > countBefore) {
+                container->RemoveAt(container->GetCount() - 1);
+            }
+        } else {
+            delete root;
+        }
+        return nullptr;
     }
     return root;
 }

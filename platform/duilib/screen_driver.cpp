@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QCursor>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPointer>
@@ -207,6 +208,69 @@ int ShowMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     }
 }
 
+// Runs a file dialog as the message box runs: the window's messages keep flowing meanwhile.
+// The chosen files, empty after a cancel (or when the dialog went away under us).
+QStringList RunFileDialog(QFileDialog* raw) {
+    QPointer<QFileDialog> dialog = raw;
+    dialog->setAttribute(Qt::WA_DeleteOnClose, false);
+    bool done = false;
+    QObject::connect(dialog, &QFileDialog::finished, [&done] { done = true; });
+    dialog->open();
+    win32::host::RunModalLoop(done);
+    if (!dialog) {
+        return {};
+    }
+    const QStringList chosen =
+        dialog->result() == QDialog::Accepted ? dialog->selectedFiles() : QStringList();
+    delete dialog;
+    return chosen;
+}
+
+QString Text(LPCWSTR text) {
+    return text ? QString::fromStdWString(text) : QString();
+}
+
+bool ChooseFolder(HWND owner, LPCWSTR title, std::string* hostFolder) {
+    if (!duilib::EnsureUi()) {
+        return false;
+    }
+    auto* dialog = new QFileDialog(duilib::HostOf(owner), Text(title));
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly, true);
+    const QStringList chosen = RunFileDialog(dialog);
+    if (chosen.isEmpty()) {
+        return false;
+    }
+    *hostFolder = chosen.front().toStdString();
+    return true;
+}
+
+bool OpenFiles(HWND owner, LPCWSTR title,
+               const std::vector<std::pair<std::wstring, std::wstring>>& filters, int filterIndex,
+               bool multiple, std::vector<std::string>* hostFiles) {
+    if (!duilib::EnsureUi()) {
+        return false;
+    }
+    auto* dialog = new QFileDialog(duilib::HostOf(owner), Text(title));
+    dialog->setFileMode(multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    // Qt's filter form is "Name (*.a *.b)"; the Windows one lists the patterns with ';'.
+    QStringList nameFilters;
+    for (const auto& [name, patterns] : filters) {
+        nameFilters << QString::fromStdWString(name) + " (" +
+                           QString::fromStdWString(patterns).replace(';', ' ') + ")";
+    }
+    if (!nameFilters.isEmpty()) {
+        dialog->setNameFilters(nameFilters);
+        dialog->selectNameFilter(nameFilters.value(filterIndex, nameFilters.front()));
+    }
+    const QStringList chosen = RunFileDialog(dialog);
+    for (const QString& file : chosen) {
+        hostFiles->push_back(file.toStdString());
+    }
+    return !hostFiles->empty();
+}
+
 } // namespace
 
 namespace duilib {
@@ -223,6 +287,8 @@ void InstallScreenDriver() {
     driver.cursorPos = &CursorPos;
     driver.systemMetric = &SystemMetric;
     driver.messageBox = &ShowMessageBox;
+    driver.chooseFolder = &ChooseFolder;
+    driver.openFiles = &OpenFiles;
     win32::host::RegisterWindowDriver(&driver);
 }
 

@@ -2,7 +2,8 @@
 //
 // MsgBox shows a plain message, UpdateInfoBox longer text (release notes) in a scrollable edit
 // control. Both create the box over `parent`, run it modally and return the button pressed.
-// The box is a heap object that deletes itself after its final message; callers never hold it.
+// The box is a heap object that deletes itself after its final message; callers never hold it,
+// and it cannot be copied or assigned (a live window has one object).
 //
 // Threading: the user-interface thread only. Failure: when the window cannot be created the
 // call returns -1 at once; a skin without some control leaves that part of the box undone.
@@ -40,6 +41,10 @@ public:
 
     MessageWnd() = default;
     ~MessageWnd() override = default;
+    // A box is its live window: a copy would share the window and the controls it owns, and
+    // delete itself a second time. Neither copied nor assigned.
+    MessageWnd(const MessageWnd&) = delete;
+    MessageWnd& operator=(const MessageWnd&) = delete;
 
     // The plain message box. Returns the pressed button (BUTTON_RESULT_*), the code of any other
     // closing, or -1 when the box could not be created.

@@ -7,10 +7,10 @@
 // with 1; closing it, or a polling failure the service reports, closes it with 10.
 //
 // The opener creates it on the heap with its own window as owner and runs it modally; the
-// object deletes itself after its final message. Threading: the user-interface thread; the QR
-// picture is made on a detached thread that only posts UM_QRCODE_READY. Failure: a ticket
-// request that fails leaves the window open with its failure text; replies that never arrive
-// leave it waiting.
+// object deletes itself after its final message, and it cannot be copied or assigned.
+// Threading: the user-interface thread; the QR picture is made on a detached thread that only
+// posts UM_QRCODE_READY. Failure: a ticket request that fails leaves the window open with its
+// failure text; replies that never arrive leave it waiting.
 #pragma once
 
 #include <varnix/service/http_action.h>
@@ -29,6 +29,10 @@ public:
 
     explicit WxLogin(GetWXUserInfoMode mode);
     ~WxLogin() override = default;
+    // The object is its live window (and its pending replies are addressed to that window): it
+    // is neither copied nor assigned.
+    WxLogin(const WxLogin&) = delete;
+    WxLogin& operator=(const WxLogin&) = delete;
 
     GetWXUserInfoMode Mode() const { return m_mode; }
 

@@ -110,3 +110,62 @@ TEST(DuiString, EditingMembersKeepWindowsResults) {
     EXPECT_EQ(CDuiString(L"ABC").CompareNoCase(L"abc"), 0);
     EXPECT_STREQ(CDuiString(nullptr).GetData(), L"");
 }
+
+namespace {
+
+std::wstring Nested(int depth, const std::wstring& innermost = L"<Label name=\"leaf\"/>") {
+    std::wstring xml;
+    for (int i = 0; i < depth; ++i) {
+        xml += L"<VerticalLayout>";
+    }
+    xml += innermost;
+    for (int i = 0; i < depth; ++i) {
+        xml += L"</VerticalLayout>";
+    }
+    return xml;
+}
+
+} // namespace
+
+TEST_F(DuiBuilder, ALayoutNestedTooDeepIsRefusedWithoutSpendingTheStack) {
+    CDialogBuilder builder;
+    // Deep enough to overflow the stack when every level costs a frame.
+    EXPECT_EQ(builder.Create(Nested(20000).c_str()), nullptr);
+    EXPECT_EQ(builder.Create((L"<Window size=\"10,10\">" + Nested(300) + L"</Window>").c_str()),
+              nullptr);
+
+    // A deep but sane layout still builds whole.
+    std::unique_ptr<CControlUI> deep(builder.Create(Nested(200).c_str()));
+    ASSERT_NE(deep, nullptr);
+    EXPECT_NE(deep->FindByName(L"leaf"), nullptr);
+}
+
+TEST_F(DuiBuilder, ARefusedLayoutLeavesNothingInTheParent) {
+    CVerticalLayoutUI parent;
+    parent.Add(new CLabelUI);
+    CDialogBuilder builder;
+    const std::wstring xml =
+        L"<HorizontalLayout name=\"first\">" + Nested(1000) + L"</HorizontalLayout>";
+    EXPECT_EQ(builder.Create(xml.c_str(), nullptr, nullptr, nullptr, &parent), nullptr);
+    EXPECT_EQ(parent.GetCount(), 1);
+    EXPECT_EQ(parent.FindByName(L"first"), nullptr);
+}
+
+TEST_F(DuiBuilder, NestingCountsAcrossIncludes) {
+    // Each file alone is well within the limit; together they are not.
+    std::string inner;
+    for (int i = 0; i < 200; ++i) {
+        inner += "<VerticalLayout>";
+    }
+    inner += "<Label/>";
+    for (int i = 0; i < 200; ++i) {
+        inner += "</VerticalLayout>";
+    }
+    auto bytes = duilibtest::MakeArchive({{"inner.xml", inner}}, "");
+    CPaintManagerUI::SetResourceZip(bytes.data(), static_cast<unsigned>(bytes.size()));
+    CDialogBuilder builder;
+    EXPECT_EQ(builder.Create(Nested(100, L"<Include source=\"inner.xml\"/>").c_str()), nullptr);
+    std::unique_ptr<CControlUI> fits(
+        builder.Create(Nested(20, L"<Include source=\"inner.xml\"/>").c_str()));
+    EXPECT_NE(fits, nullptr);
+}

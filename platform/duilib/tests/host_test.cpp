@@ -9,6 +9,8 @@
 #include <QBuffer>
 #include <QDir>
 #include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -17,6 +19,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cwchar>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -155,6 +160,83 @@ TEST(DuiMessageBox, ReturnsTheButtonPressedFromTheSystemsButtonSet) {
     EXPECT_EQ(MessageBoxW(nullptr, L"text", nullptr, MB_RETRYCANCEL | MB_ICONWARNING), IDRETRY);
     press(QMessageBox::Ok);
     EXPECT_EQ(MessageBoxW(nullptr, L"text", L"title", MB_OK), IDOK);
+}
+
+namespace {
+
+// Acts on the file dialog once it is up (checked every few milliseconds from the modal loop).
+void WhenFileDialogShows(const std::function<void(QFileDialog*)>& act) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
+                act(dialog);
+                return;
+            }
+        }
+    });
+    timer->start(5);
+}
+
+} // namespace
+
+TEST(DuiFileDialogs, TheChosenFilesAndFolderComeBackInWindowsForm) {
+    ASSERT_TRUE(duilib::EnsureUi());
+    const std::string folder = win32::host::ToHostPath(L"C:\\picks");
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+    for (const char* name : {"a.pdf", "b.pdf"}) {
+        QFile file(QString::fromStdString(folder + "/" + name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+
+    QStringList filters;
+    QFileDialog::FileMode mode = QFileDialog::AnyFile;
+    WhenFileDialogShows([&](QFileDialog* dialog) {
+        filters = dialog->nameFilters();
+        mode = dialog->fileMode();
+        dialog->setDirectory(QString::fromStdString(folder));
+        dialog->selectFile("\"a.pdf\" \"b.pdf\"");
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    WCHAR buffer[1024] = {};
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.lpstrFilter = L"PDF\0*.pdf;*.PDF\0All\0*.*\0";
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = buffer;
+    ofn.nMaxFile = 1024;
+    ofn.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST;
+    ASSERT_TRUE(GetOpenFileNameW(&ofn)) << CommDlgExtendedError();
+    EXPECT_EQ(mode, QFileDialog::ExistingFiles);
+    EXPECT_EQ(filters, QStringList({"PDF (*.pdf *.PDF)", "All (*.*)"}));
+    EXPECT_EQ(std::wstring(buffer), L"C:\\picks");
+    std::vector<std::wstring> names;
+    for (const WCHAR* name = buffer + ofn.nFileOffset; *name; name += wcslen(name) + 1) {
+        names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"a.pdf", L"b.pdf"}));
+
+    WhenFileDialogShows([](QFileDialog* dialog) { dialog->reject(); });
+    EXPECT_FALSE(GetOpenFileNameW(&ofn));
+    EXPECT_EQ(CommDlgExtendedError(), 0u);
+
+    WhenFileDialogShows([&](QFileDialog* dialog) {
+        mode = dialog->fileMode();
+        dialog->setDirectory(QString::fromStdString(folder));
+        dialog->selectFile(QString::fromStdString(folder));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    BROWSEINFOW info{};
+    PIDLIST_ABSOLUTE pidl = SHBrowseForFolderW(&info);
+    ASSERT_NE(pidl, nullptr);
+    EXPECT_EQ(mode, QFileDialog::Directory);
+    WCHAR path[MAX_PATH];
+    ASSERT_TRUE(SHGetPathFromIDListW(pidl, path));
+    EXPECT_EQ(std::wstring(path), L"C:\\picks");
+    ILFree(pidl);
 }
 
 TEST(DuiIcons, TheIconResourceBecomesTheWindowIcon) {

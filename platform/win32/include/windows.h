@@ -9,6 +9,7 @@
 #include "win32/com.h"
 #include "win32/shlobj.h"
 #include "win32/shell.h"
+#include "win32/commdlg.h"
 #include "win32/text.h"
 #include "win32/files.h"
 #include "win32/file_replace.h"

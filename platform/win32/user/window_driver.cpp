@@ -37,5 +37,9 @@ void RegisterWindowDriver(const WindowDriver* driver) {
     gDriver.store(table, std::memory_order_release);
 }
 
+WindowDriver CurrentWindowDriver() {
+    return Driver();
+}
+
 } // namespace host
 } // namespace win32

@@ -1,5 +1,6 @@
 #include <varnix/util/file.h>
 
+#include "dialog_answers.h"
 #include "temp_prefix.h"
 
 #include <gtest/gtest.h>
@@ -283,10 +284,12 @@ TEST_F(OpenBySystem, CallersApartmentOfAnotherKindSurvivesTheCall) {
     RecordedArguments();
 }
 
-TEST(FileDialogs, PickersAndTheFileManagerAnswerAsCancelledForNow) {
+TEST(FileDialogs, NothingPickedAndNothingToShowGiveTheCancelValues) {
+    testsupport::ScopedDialogAnswers answers; // the user closes every dialog
     EXPECT_EQ(File::ChooseDirectory(nullptr), L"");
     EXPECT_EQ(File::SelectMultiFiles(nullptr, L"", L"PDF\0*.pdf\0", 1), L"");
-    EXPECT_FALSE(File::OpenDirAndSelectFile(L"C:\\a.pdf"));
+    EXPECT_EQ(answers.Asked(), 2);
+    EXPECT_FALSE(File::OpenDirAndSelectFile(L"C:\\a.pdf")) << "no such file";
 }
 
 } // namespace

@@ -7,43 +7,82 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <type_traits>
 
 using windowstest::Click;
 using windowstest::Shown;
 using windowstest::TextOf;
 
+// A live window is not something to copy: the box stays non-copyable.
+static_assert(!std::is_copy_constructible_v<MessageWnd>);
+static_assert(!std::is_copy_assignable_v<MessageWnd>);
+
 namespace {
+
+// What a box showed while it was up, seen from inside its modal loop.
+struct Seen {
+    HWND hwnd = nullptr;
+    HWND owner = nullptr;
+    LONG style = 0;
+    std::string visible; // '+' shown, '-' hidden: retry, ok, cancel, close
+    std::wstring retry, ok, cancel, close;
+    std::wstring title, content, updateInfo;
+    int page = -1;
+};
 
 class MessageBoxWindow : public windowstest::SkinTest {
 protected:
-    // Opens a box the way MsgBox and UpdateInfoBox do, without entering the modal loop, so that
-    // the test can look at it and press its buttons first.
-    static MessageWnd* Open(BUTTON_TYPE layout, MessageWnd::BOX_TYPE boxType,
-                            LPCWSTR content = L"内容", LPCWSTR title = L"标题") {
-        auto* box = new MessageWnd;
-        HWND hwnd = box->Create(nullptr, L"msgwnd",
-                                WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION |
-                                    WS_SYSMENU | WS_THICKFRAME,
-                                WS_EX_TOOLWINDOW);
-        EXPECT_NE(hwnd, nullptr);
-        box->Type(layout);
-        box->BoxType(boxType);
-        box->Title(title);
-        box->Content(content);
-        return box;
+    using Open = BUTTON_TYPE (*)(HWND, LPCWSTR, LPCWSTR, BUTTON_TYPE);
+
+    // Runs the real box; while it is up, records what it shows and presses `button` (or, for
+    // null, closes it with code 99 the way any other closing would).
+    static BUTTON_TYPE Run(Open open, BUTTON_TYPE layout, const wchar_t* button, Seen* seen,
+                           LPCWSTR content = L"内容", LPCWSTR title = L"标题",
+                           HWND parent = nullptr) {
+        BUTTON_TYPE result = static_cast<BUTTON_TYPE>(-2);
+        const bool shown = windowstest::WhileShown(
+            L"msgwnd", L"msgwnd",
+            [&](HWND hwnd, DuiLib::WindowImplBase& box) {
+                Record(hwnd, box, seen);
+                if (!button) {
+                    PostMessageW(hwnd, WM_CLOSE, 99, 0);
+                } else if (!Click(box, button)) {
+                    ADD_FAILURE() << "no button " << button;
+                    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+                }
+            },
+            [&] { result = open(parent, content, title, layout); });
+        EXPECT_TRUE(shown) << "the box never appeared";
+        return result;
     }
 
-    // Presses the button and runs the box; the box is gone afterwards.
-    static UINT Press(MessageWnd* box, const wchar_t* button) {
-        EXPECT_TRUE(Click(*box, button)) << button;
-        return box->ShowModal();
+    static void Record(HWND hwnd, DuiLib::WindowImplBase& box, Seen* seen) {
+        if (!seen) {
+            return;
+        }
+        seen->hwnd = hwnd;
+        seen->owner = reinterpret_cast<HWND>(GetWindowLongPtrW(hwnd, GWLP_HWNDPARENT));
+        seen->style = GetWindowLongW(hwnd, GWL_STYLE);
+        for (const wchar_t* name : {L"retrybtn", L"okbtn", L"cancelbtn", L"closebtn"}) {
+            seen->visible += Shown(box, name) ? '+' : '-';
+        }
+        seen->retry = TextOf(box, L"retrybtn");
+        seen->ok = TextOf(box, L"okbtn");
+        seen->cancel = TextOf(box, L"cancelbtn");
+        seen->close = TextOf(box, L"closebtn");
+        seen->title = TextOf(box, L"apptitlelbl");
+        seen->content = TextOf(box, L"contentlbl");
+        seen->updateInfo = TextOf(box, L"updateinfoedit");
+        if (auto* tab =
+                static_cast<DuiLib::CTabLayoutUI*>(box.PaintManager().FindControl(L"msgtab"))) {
+            seen->page = tab->GetCurSel();
+        }
     }
 };
 
 struct LayoutCase {
     BUTTON_TYPE layout;
-    // '+' shown, '-' hidden, in the order retry, ok, cancel, close.
-    const char* visible;
+    const char* visible; // retry, ok, cancel, close
     const wchar_t* okCaption;
     const wchar_t* cancelCaption;
     const wchar_t* retryCaption;
@@ -62,82 +101,106 @@ TEST_F(MessageBoxWindow, EachLayoutShowsItsButtonsWithItsCaptions) {
         {BUTTON_CANCEL_ONLY, "--++", L"好", L"不", L"重试"},
         {BUTTON_RETRY_CANCEL, "+-++", L"好", L"不", L"重试"},
         {BUTTON_NONE, "---+", L"好", L"不", L"重试"},
-        // Values outside the table leave the skin's buttons as they are.
+        // Values outside the table still show the box, with the skin's buttons.
         {static_cast<BUTTON_TYPE>(5), "-+++", L"好", L"不", L"重试"},
         {static_cast<BUTTON_TYPE>(-1), "-+++", L"好", L"不", L"重试"},
     };
-    const wchar_t* buttons[] = {L"retrybtn", L"okbtn", L"cancelbtn", L"closebtn"};
     for (const LayoutCase& c : cases) {
-        MessageWnd* box = Open(c.layout, MessageWnd::BOX_MESSAGE);
-        for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(Shown(*box, buttons[i]), c.visible[i] == '+')
-                << "layout " << c.layout << ", " << buttons[i];
-        }
-        EXPECT_EQ(TextOf(*box, L"okbtn"), c.okCaption) << "layout " << c.layout;
-        EXPECT_EQ(TextOf(*box, L"cancelbtn"), c.cancelCaption) << "layout " << c.layout;
-        EXPECT_EQ(TextOf(*box, L"retrybtn"), c.retryCaption) << "layout " << c.layout;
-        EXPECT_EQ(TextOf(*box, L"closebtn"), L"x") << "layout " << c.layout;
-        DestroyWindow(box->GetHWND()); // the box frees itself
+        Seen seen;
+        // Closed neither by a button: the result is whatever the closing gave.
+        EXPECT_EQ(Run(&MessageWnd::MsgBox, c.layout, nullptr, &seen), 99) << "layout " << c.layout;
+        EXPECT_EQ(seen.visible, c.visible) << "layout " << c.layout;
+        EXPECT_EQ(seen.ok, c.okCaption) << "layout " << c.layout;
+        EXPECT_EQ(seen.cancel, c.cancelCaption) << "layout " << c.layout;
+        EXPECT_EQ(seen.retry, c.retryCaption) << "layout " << c.layout;
+        EXPECT_EQ(seen.close, L"x") << "layout " << c.layout;
+        EXPECT_FALSE(IsWindow(seen.hwnd)) << "layout " << c.layout;
     }
 }
 
 TEST_F(MessageBoxWindow, EachButtonClosesTheBoxWithItsResult) {
-    EXPECT_EQ(Press(Open(BUTTON_OK_CANCEL, MessageWnd::BOX_MESSAGE), L"okbtn"), 1u);
-    EXPECT_EQ(Press(Open(BUTTON_OK_CANCEL, MessageWnd::BOX_MESSAGE), L"cancelbtn"), 6u);
-    EXPECT_EQ(Press(Open(BUTTON_CANCEL_ONLY, MessageWnd::BOX_MESSAGE), L"closebtn"), 6u);
-    EXPECT_EQ(Press(Open(BUTTON_RETRY_CANCEL, MessageWnd::BOX_MESSAGE), L"retrybtn"), 7u);
-    EXPECT_EQ(Press(Open(BUTTON_OK, MessageWnd::BOX_MESSAGE), L"okbtn"), 1u);
+    const auto msgBox = &MessageWnd::MsgBox;
+    EXPECT_EQ(Run(msgBox, BUTTON_OK_CANCEL, L"okbtn", nullptr), BUTTON_RESULT_OK);
+    EXPECT_EQ(Run(msgBox, BUTTON_OK_CANCEL, L"cancelbtn", nullptr), BUTTON_RESULT_CANCEL);
+    EXPECT_EQ(Run(msgBox, BUTTON_CANCEL_ONLY, L"closebtn", nullptr), BUTTON_RESULT_CANCEL);
+    EXPECT_EQ(Run(msgBox, BUTTON_RETRY_CANCEL, L"retrybtn", nullptr), BUTTON_RESULT_RETRY);
+    const auto updateBox = &MessageWnd::UpdateInfoBox;
+    EXPECT_EQ(Run(updateBox, BUTTON_OK_CANCEL, L"okbtn", nullptr), BUTTON_RESULT_OK);
+    EXPECT_EQ(Run(updateBox, BUTTON_OK_CANCEL, L"cancelbtn", nullptr), BUTTON_RESULT_CANCEL);
+    EXPECT_EQ(Run(updateBox, BUTTON_RETRY_CANCEL, L"retrybtn", nullptr), BUTTON_RESULT_RETRY);
+}
+
+TEST_F(MessageBoxWindow, OkOnlyShowsOneButtonAndNoCloseBox) {
+    Seen seen;
+    EXPECT_EQ(Run(&MessageWnd::MsgBox, BUTTON_OK, L"okbtn", &seen), BUTTON_RESULT_OK);
+    EXPECT_EQ(seen.visible, "-+--");
 }
 
 TEST_F(MessageBoxWindow, TheSaveLayoutMapsItsCaptionsToTheUsualResults) {
     // Layout 4 captions "retrybtn" 取消 and "cancelbtn" 保存: the results follow the buttons.
-    MessageWnd* box = Open(BUTTON_CANCEL_OK_SAVE, MessageWnd::BOX_MESSAGE);
-    ASSERT_EQ(TextOf(*box, L"retrybtn"), L"取消");
-    EXPECT_EQ(Press(box, L"retrybtn"), 7u);
-    box = Open(BUTTON_CANCEL_OK_SAVE, MessageWnd::BOX_MESSAGE);
-    ASSERT_EQ(TextOf(*box, L"cancelbtn"), L"保存");
-    EXPECT_EQ(Press(box, L"cancelbtn"), 6u);
+    Seen seen;
+    EXPECT_EQ(Run(&MessageWnd::MsgBox, BUTTON_CANCEL_OK_SAVE, L"retrybtn", &seen),
+              BUTTON_RESULT_RETRY);
+    EXPECT_EQ(seen.retry, L"取消");
+    seen = Seen();
+    EXPECT_EQ(Run(&MessageWnd::MsgBox, BUTTON_CANCEL_OK_SAVE, L"cancelbtn", &seen),
+              BUTTON_RESULT_CANCEL);
+    EXPECT_EQ(seen.cancel, L"保存");
 }
 
 TEST_F(MessageBoxWindow, ClicksOnOtherControlsAreIgnored) {
-    MessageWnd* box = Open(BUTTON_OK_CANCEL, MessageWnd::BOX_MESSAGE);
-    HWND hwnd = box->GetHWND();
-    EXPECT_TRUE(Click(*box, L"contentlbl"));
-    EXPECT_TRUE(Click(*box, L"apptitlelbl"));
-    windowstest::Pump();
-    ASSERT_TRUE(IsWindow(hwnd)) << "still open";
-    EXPECT_EQ(Press(box, L"okbtn"), 1u);
+    bool stillOpen = false;
+    BUTTON_TYPE result = static_cast<BUTTON_TYPE>(-2);
+    windowstest::WhileShown(
+        L"msgwnd", L"msgwnd",
+        [&](HWND hwnd, DuiLib::WindowImplBase& box) {
+            Click(box, L"contentlbl");
+            Click(box, L"apptitlelbl");
+            windowstest::Pump();
+            stillOpen = IsWindow(hwnd) != FALSE;
+            Click(box, L"okbtn");
+        },
+        [&] { result = MessageWnd::MsgBox(nullptr, L"内容", L"标题", BUTTON_OK_CANCEL); });
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(result, BUTTON_RESULT_OK);
 }
 
-TEST_F(MessageBoxWindow, APlainMessageGoesToTheLabelOnTheFirstPage) {
-    MessageWnd* box = Open(BUTTON_OK, MessageWnd::BOX_MESSAGE, L"文件已保存", L"提示");
-    auto* tab = static_cast<DuiLib::CTabLayoutUI*>(box->PaintManager().FindControl(L"msgtab"));
-    ASSERT_NE(tab, nullptr);
-    EXPECT_EQ(tab->GetCurSel(), 0);
-    EXPECT_EQ(TextOf(*box, L"contentlbl"), L"文件已保存");
-    EXPECT_EQ(TextOf(*box, L"updateinfoedit"), L"");
-    EXPECT_EQ(TextOf(*box, L"apptitlelbl"), L"提示");
-    DestroyWindow(box->GetHWND());
+TEST_F(MessageBoxWindow, APlainMessageGoesToTheLabelOnTheFirstPageOverItsOwner) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.lpszClassName = L"MsgBoxOwner";
+    RegisterClassW(&windowClass);
+    HWND owner = CreateWindowExW(0, L"MsgBoxOwner", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    Seen seen;
+    EXPECT_EQ(Run(&MessageWnd::MsgBox, BUTTON_OK, L"okbtn", &seen, L"文件已保存",
+                  UniversialConst::MSG_PROMPT, owner),
+              BUTTON_RESULT_OK);
+    EXPECT_EQ(seen.owner, owner);
+    EXPECT_EQ(seen.page, 0);
+    EXPECT_EQ(seen.content, L"文件已保存");
+    EXPECT_EQ(seen.updateInfo, L"");
+    EXPECT_EQ(seen.title, L"提示");
+    // The box keeps the size its skin gives it.
+    EXPECT_EQ(seen.style & WS_THICKFRAME, 0);
+    EXPECT_NE(seen.style & WS_CAPTION, 0);
+    EXPECT_NE(seen.style & WS_SYSMENU, 0);
+    EXPECT_TRUE(IsWindowEnabled(owner)) << "the owner comes back after the box";
+    DestroyWindow(owner);
 }
 
 TEST_F(MessageBoxWindow, UpdateInformationGoesToTheEditOnTheSecondPage) {
-    MessageWnd* box =
-        Open(BUTTON_OK_CANCEL, MessageWnd::BOX_UPDATE_INFO, L"1. 修复\n2. 改进", L"新版本");
-    auto* tab = static_cast<DuiLib::CTabLayoutUI*>(box->PaintManager().FindControl(L"msgtab"));
-    ASSERT_NE(tab, nullptr);
-    EXPECT_EQ(tab->GetCurSel(), 1);
-    EXPECT_EQ(TextOf(*box, L"updateinfoedit"), L"1. 修复\n2. 改进");
-    EXPECT_EQ(TextOf(*box, L"contentlbl"), L"") << "the plain label stays empty";
-    EXPECT_EQ(TextOf(*box, L"apptitlelbl"), L"新版本");
-    DestroyWindow(box->GetHWND());
-}
-
-TEST_F(MessageBoxWindow, TheBoxCannotBeResized) {
-    MessageWnd* box = Open(BUTTON_OK, MessageWnd::BOX_MESSAGE);
-    const LONG style = GetWindowLongW(box->GetHWND(), GWL_STYLE);
-    EXPECT_EQ(style & WS_THICKFRAME, 0);
-    EXPECT_NE(style & WS_CAPTION, 0);
-    DestroyWindow(box->GetHWND());
+    Seen seen;
+    EXPECT_EQ(Run(&MessageWnd::UpdateInfoBox, BUTTON_OK_CANCEL, L"cancelbtn", &seen,
+                  L"1. 修复\n2. 改进", L"新版本"),
+              BUTTON_RESULT_CANCEL);
+    EXPECT_EQ(seen.page, 1);
+    EXPECT_EQ(seen.updateInfo, L"1. 修复\n2. 改进");
+    EXPECT_EQ(seen.content, L"") << "the plain label stays empty";
+    EXPECT_EQ(seen.title, L"新版本");
+    EXPECT_EQ(seen.visible, "-++-");
+    EXPECT_EQ(seen.style & WS_THICKFRAME, 0);
 }
 
 TEST_F(MessageBoxWindow, ABoxThatCannotBeCreatedReturnsAtOnce) {

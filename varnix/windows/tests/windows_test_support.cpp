@@ -95,4 +95,65 @@ void Pump() {
     }
 }
 
+DuiLib::WindowImplBase* WindowOf(HWND hwnd) {
+    if (!IsWindow(hwnd)) {
+        return nullptr;
+    }
+    auto* object = reinterpret_cast<DuiLib::CWindowWnd*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    return dynamic_cast<DuiLib::WindowImplBase*>(object);
+}
+
+namespace {
+
+struct Watch {
+    const wchar_t* className;
+    const wchar_t* text;
+    const std::function<void(HWND, DuiLib::WindowImplBase&)>* act;
+    bool acted = false;
+    bool gaveUp = false;
+    int ticks = 0;
+};
+
+Watch* g_watch = nullptr;
+
+VOID CALLBACK LookForWindow(HWND, UINT, UINT_PTR, DWORD) {
+    Watch& watch = *g_watch;
+    if (watch.acted || watch.gaveUp) {
+        return;
+    }
+    if (++watch.ticks > 3000) {
+        watch.gaveUp = true;
+        PostQuitMessage(0);
+        return;
+    }
+    HWND hwnd = FindWindowW(watch.className, watch.text);
+    DuiLib::WindowImplBase* window = WindowOf(hwnd);
+    if (!window) {
+        return;
+    }
+    watch.acted = true;
+    (*watch.act)(hwnd, *window);
+}
+
+} // namespace
+
+bool WhileShown(const wchar_t* className, const wchar_t* text,
+                const std::function<void(HWND, DuiLib::WindowImplBase&)>& act,
+                const std::function<void()>& run) {
+    Watch watch{className, text, &act};
+    Watch* outer = g_watch;
+    g_watch = &watch;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, LookForWindow);
+    run();
+    KillTimer(nullptr, timer);
+    g_watch = outer;
+    if (watch.gaveUp) {
+        // The quit that ended the loops must not end the next test's.
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+    return watch.acted;
+}
+
 } // namespace windowstest

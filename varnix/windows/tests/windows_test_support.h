@@ -5,6 +5,7 @@
 #include <UIlib.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 namespace windowstest {
@@ -33,5 +34,16 @@ bool Shown(DuiLib::WindowImplBase& window, const wchar_t* name);
 
 // Handles every message waiting for this thread.
 void Pump();
+
+// The skin window behind a window handle; null for a dead handle or a window of another kind.
+DuiLib::WindowImplBase* WindowOf(HWND hwnd);
+
+// Runs `run`, which opens a modal window and returns when it closes. From inside that window's
+// modal loop, as soon as a window with class `className` and text `text` exists, calls `act`
+// once with it. A window that never appears ends the modal loops after about thirty seconds,
+// so that the test fails instead of hanging. True when `act` ran.
+bool WhileShown(const wchar_t* className, const wchar_t* text,
+                const std::function<void(HWND, DuiLib::WindowImplBase&)>& act,
+                const std::function<void()>& run);
 
 } // namespace windowstest

@@ -4,6 +4,8 @@
 
 #include <varnix/service/messages.h>
 #include <varnix/user/user.h>
+#include <varnix/util/file.h>
+#include <varnix/util/version_info.h>
 #include <varnix/windows/message_wnd.h>
 
 #include <sim_fixture.h>
@@ -11,12 +13,20 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
+#include <type_traits>
 #include <vector>
 
 using windowstest::Click;
 using windowstest::TextOf;
+
+// A live window is not something to copy: the login window stays non-copyable.
+static_assert(!std::is_copy_constructible_v<WxLogin>);
+static_assert(!std::is_copy_assignable_v<WxLogin>);
 
 namespace {
 
@@ -160,4 +170,126 @@ TEST_F(WxLoginWindow, ClosingBeforeThePictureArrivesEndsWithTen) {
     // The ticket reply and the picture that come later find no window.
     windowstest::Pump();
     EXPECT_EQ(User::GetInstance()->Unionid(), L"");
+}
+
+namespace {
+
+const wchar_t kFetching[] = L"获取登陆二维码中...";
+const wchar_t kGenerating[] = L"生成登陆二维码中...";
+const wchar_t kScan[] = L"微信扫码登录  享受贴心服务";
+const wchar_t kTicketFailed[] = L"获取登陆二维码失败,请联系客服。";
+
+// Handles this thread's messages one at a time until `done` holds after one of them, or the
+// time is up. A state that lasts only between two messages is seen this way.
+bool PumpUntil(const std::function<bool()>& done, int milliseconds = 15000) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        MSG msg;
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    return true;
+}
+
+std::wstring BackgroundOf(DuiLib::WindowImplBase& window, const wchar_t* name) {
+    DuiLib::CControlUI* control = window.PaintManager().FindControl(name);
+    return control ? std::wstring(control->GetBkImage()) : L"<missing>";
+}
+
+} // namespace
+
+TEST_F(WxLoginWindow, TheTitleIsTheFixedTextFollowedByTheProductName) {
+    const wchar_t* product = VersionInfo::GetInstance()->ProductName();
+    ASSERT_NE(product, nullptr);
+    ASSERT_NE(*product, L'\0') << "the test program's version block names a product";
+    WxLogin* window = Open();
+    EXPECT_EQ(TextOf(*window, L"apptitlelbl"), std::wstring(L"微信登陆") + product);
+    ASSERT_TRUE(Click(*window, L"closebtn"));
+    EXPECT_EQ(window->ShowModal(), WxLogin::kClosed);
+}
+
+TEST_F(WxLoginWindow, APromptForEachStepAndThePictureAsTheImagesBackground) {
+    WxLogin* window = Open();
+    EXPECT_EQ(TextOf(*window, L"wxpromptlbl"), kFetching);
+    // The ticket has come; the picture has not.
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(*window, L"wxpromptlbl") != kFetching; }));
+    EXPECT_EQ(TextOf(*window, L"wxpromptlbl"), kGenerating);
+    EXPECT_EQ(BackgroundOf(*window, L"loginimgctrl"), L"");
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(*window, L"wxpromptlbl") != kGenerating; }));
+    EXPECT_EQ(TextOf(*window, L"wxpromptlbl"), kScan);
+    const std::wstring image = BackgroundOf(*window, L"loginimgctrl");
+    EXPECT_EQ(image.rfind(File::TempPath(), 0), 0u) << image;
+    EXPECT_EQ(File::Extension(image), L"png") << image;
+    EXPECT_TRUE(Sim().RequestsTo("/wxpub/queryLoginStatus").empty()) << "a second passes first";
+    EXPECT_EQ(window->ShowModal(), WxLogin::kLoggedIn);
+}
+
+TEST_F(WxLoginWindow, AFailedTicketRequestShowsTheFailureAndWaitsForTheUser) {
+    ASSERT_TRUE(
+        Sim().SetMode("/wxpub/createQrcode", R"({"reply": {"code": 40013, "msg": "invalid"}})"));
+    WxLogin* window = Open();
+    HWND hwnd = window->GetHWND();
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(*window, L"wxpromptlbl") != kFetching; }));
+    EXPECT_EQ(TextOf(*window, L"wxpromptlbl"), kTicketFailed);
+    // No retry, no picture, no polling: the window just stays.
+    PumpUntil([] { return false; }, 1500);
+    ASSERT_TRUE(IsWindow(hwnd));
+    EXPECT_EQ(TextOf(*window, L"wxpromptlbl"), kTicketFailed);
+    EXPECT_EQ(Sim().RequestsTo("/wxpub/createQrcode").size(), 1u);
+    EXPECT_TRUE(Sim().RequestsTo("/wxpub/queryLoginStatus").empty());
+    EXPECT_EQ(BackgroundOf(*window, L"loginimgctrl"), L"");
+    ASSERT_TRUE(Click(*window, L"closebtn"));
+    EXPECT_EQ(window->ShowModal(), WxLogin::kClosed);
+}
+
+TEST_F(WxLoginWindow, APictureThatCannotBeMadeStillPromptsAndPolls) {
+    // No QR code holds this much: the tool makes no picture.
+    const std::string url(5000, 'x');
+    ASSERT_TRUE(Sim().SetMode("/wxpub/createQrcode", R"({"reply": {"ticket": "t-long",
+        "expire_seconds": 60, "url": ")" + url + R"("}})"));
+    // Pictures of earlier tests may carry this second's name.
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((File::TempPath() + L"*.png").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            DeleteFileW((File::TempPath() + found.cFileName).c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    WxLogin* window = Open();
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(*window, L"wxpromptlbl") == kScan; }));
+    const std::wstring image = BackgroundOf(*window, L"loginimgctrl");
+    EXPECT_EQ(File::Extension(image), L"png") << image;
+    EXPECT_FALSE(File::Exist(image)) << "the path of the picture that was not made";
+    EXPECT_EQ(window->ShowModal(), WxLogin::kLoggedIn);
+    auto polls = Sim().RequestsTo("/wxpub/queryLoginStatus");
+    ASSERT_FALSE(polls.empty());
+    EXPECT_EQ(polls[0].Param("ticket"), "t-long");
+}
+
+TEST_F(WxLoginWindow, ANonAsciiUnionidIsReadInTheAnsiCodePage) {
+    // The reply's bytes are UTF-8; the window reads them as ANSI text, here code page 936.
+    const std::string unionid = "o中文ü_1";
+    testsupport::ScopedEnv codePage("WIN32_ACP", "936");
+    ASSERT_TRUE(Sim().SetMode("/wxpub/queryLoginStatus",
+                              R"({"replies": null, "sequence_by": null,
+            "reply": {"islogin": true, "unionid": ")" +
+                                  unionid + R"("}})"));
+    std::wstring expected(unionid.size(), L'\0');
+    expected.resize(static_cast<size_t>(
+        MultiByteToWideChar(936, 0, unionid.data(), static_cast<int>(unionid.size()),
+                            expected.data(), static_cast<int>(expected.size()))));
+    ASSERT_FALSE(expected.empty());
+    ASSERT_NE(expected, L"o中文ü_1") << "the two readings must differ for the test to tell";
+    WxLogin* window = Open();
+    EXPECT_EQ(window->ShowModal(), WxLogin::kLoggedIn);
+    EXPECT_EQ(User::GetInstance()->Unionid(), expected);
 }

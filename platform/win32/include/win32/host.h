@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class QObject;
@@ -58,11 +59,24 @@ struct WindowDriver {
     // A modal box with the button set of `type`; returns the IDxxx pressed, 0 when none can
     // be shown.
     int (*messageBox)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) = nullptr;
+    // A modal folder picker; the chosen folder as a host path, false when the user cancelled
+    // or none can be shown.
+    bool (*chooseFolder)(HWND owner, LPCWSTR title, std::string* hostFolder) = nullptr;
+    // A modal open-file picker for existing files: the filters as (name, patterns such as
+    // "*.pdf;*.txt") pairs, the one first selected (0-based), several files or one; the chosen
+    // files as host paths, false when the user cancelled or none can be shown.
+    bool (*openFiles)(HWND owner, LPCWSTR title,
+                      const std::vector<std::pair<std::wstring, std::wstring>>& filters,
+                      int filterIndex, bool multiple,
+                      std::vector<std::string>* hostFiles) = nullptr;
 };
 
 // Installs the driver for the rest of the process (the UI layer calls it when it loads); null
 // puts the null driver back. The table is copied.
 WIN32_API void RegisterWindowDriver(const WindowDriver* driver);
+// A copy of the driver in place (the null driver's empty table when none is registered), so
+// that a caller can put it back after replacing it for a while.
+WIN32_API WindowDriver CurrentWindowDriver();
 
 // A drop handed to a window as WM_DROPFILES: the files in Windows form and the point in client
 // coordinates. The receiver releases it with DragFinish.

@@ -29,6 +29,31 @@ inline constexpr KNOWNFOLDERID FOLDERID_PublicDocuments = {
 inline constexpr KNOWNFOLDERID FOLDERID_ProgramData = {
     0x62AB5D82, 0xFDC1, 0x4DC3, {0xA9, 0xDD, 0x07, 0x0D, 0x1D, 0x49, 0x5D, 0x97}};
 
+// Item identifier lists name one item of the file system here: the layer's own opaque blocks,
+// made by ILCreateFromPathW or SHBrowseForFolderW and freed with ILFree (or CoTaskMemFree).
+typedef struct _ITEMIDLIST ITEMIDLIST;
+typedef ITEMIDLIST* LPITEMIDLIST;
+typedef const ITEMIDLIST* LPCITEMIDLIST;
+typedef ITEMIDLIST* PIDLIST_ABSOLUTE;
+typedef const ITEMIDLIST* PCIDLIST_ABSOLUTE;
+typedef const ITEMIDLIST* PCUIDLIST_ABSOLUTE;
+typedef const ITEMIDLIST* PCUITEMID_CHILD;
+typedef const ITEMIDLIST** PCUITEMID_CHILD_ARRAY;
+
+#define BIF_RETURNONLYFSDIRS 0x00000001
+#define BIF_NEWDIALOGSTYLE 0x00000040
+
+typedef struct _browseinfoW {
+    HWND hwndOwner;
+    PCIDLIST_ABSOLUTE pidlRoot;
+    LPWSTR pszDisplayName;
+    LPCWSTR lpszTitle;
+    UINT ulFlags;
+    LPVOID lpfn;
+    LPARAM lParam;
+    int iImage;
+} BROWSEINFOW, *LPBROWSEINFOW;
+
 typedef HRESULT(WINAPI* PFN_SHGetKnownFolderPath)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*);
 typedef HRESULT(WINAPI* PFN_SHGetFolderPathW)(HWND, int, HANDLE, DWORD, LPWSTR);
 
@@ -42,4 +67,23 @@ WIN32_API HRESULT WINAPI SHGetKnownFolderPath(REFKNOWNFOLDERID rfid, DWORD dwFla
 // CSIDL_COMMON_APPDATA, CSIDL_APPDATA and CSIDL_LOCAL_APPDATA are known; others E_INVALIDARG.
 WIN32_API HRESULT WINAPI SHGetFolderPathW(HWND hwnd, int csidl, HANDLE hToken, DWORD dwFlags,
                                           LPWSTR pszPath);
+
+// A folder picker (shown by the UI layer, see win32/host.h). The chosen folder as an identifier
+// list, its last component in pszDisplayName (MAX_PATH characters) when that is given; null
+// when the user cancels or no UI layer can show it. The root, flags and callback are not used.
+WIN32_API PIDLIST_ABSOLUTE WINAPI SHBrowseForFolderW(LPBROWSEINFOW lpbi);
+// The item's path in Windows form into pszPath (MAX_PATH characters); FALSE for a null or
+// foreign list, or a path that does not fit.
+WIN32_API BOOL WINAPI SHGetPathFromIDListW(PCIDLIST_ABSOLUTE pidl, LPWSTR pszPath);
+// The identifier list of an existing file or folder; null when nothing is there.
+WIN32_API PIDLIST_ABSOLUTE WINAPI ILCreateFromPathW(PCWSTR pszPath);
+WIN32_API void WINAPI ILFree(PIDLIST_ABSOLUTE pidl);
+// With cidl 0: shows the folder holding pidlFolder in the user's file manager with that item
+// selected, through the desktop's file manager interface (org.freedesktop.FileManager1
+// ShowItems, asked with gdbus or the program named by WIN32_SHOW_ITEMS_HANDLER); where no file
+// manager answers, the folder is opened with the desktop's handler (as ShellExecuteW does).
+// S_OK once one of them ran, E_FAIL otherwise, E_INVALIDARG for a null or foreign list. Child
+// items (cidl above 0) are not supported (E_NOTIMPL); dwFlags is not used.
+WIN32_API HRESULT WINAPI SHOpenFolderAndSelectItems(PCIDLIST_ABSOLUTE pidlFolder, UINT cidl,
+                                                    PCUITEMID_CHILD_ARRAY apidl, DWORD dwFlags);
 }
