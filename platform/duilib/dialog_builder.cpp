@@ -79,7 +79,7 @@ private:
             const auto attrs = xml.attributes();
             if (tag == L"Window") {
                 ApplyWindow(attrs);
-                first = ReadChildren(xml, parent, depth);
+                Keep(first, ReadChildren(xml, parent, depth), parent);
                 continue;
             }
             if (tag == L"Font") {
@@ -97,8 +97,7 @@ private:
                 continue;
             }
             if (tag == L"Include") {
-                CControlUI* included = Include(attrs, parent, depth);
-                first = first ? first : included;
+                Keep(first, Include(attrs, parent, depth), parent);
                 xml.skipCurrentElement();
                 continue;
             }
@@ -125,6 +124,10 @@ private:
             } else {
                 xml.skipCurrentElement();
             }
+            if (!parent && first) {
+                delete control; // a second root: nobody would own it
+                continue;
+            }
             if (!first) {
                 first = control;
             }
@@ -137,6 +140,16 @@ private:
             }
         }
         return first;
+    }
+
+    // The first control built at a level is the one returned. Built without a parent, any later
+    // one belongs to nobody and goes at once.
+    static void Keep(CControlUI*& first, CControlUI* built, CContainerUI* parent) {
+        if (!first) {
+            first = built;
+        } else if (!parent && built != first) {
+            delete built;
+        }
     }
 
     void ApplyWindow(const QXmlStreamAttributes& attrs) {

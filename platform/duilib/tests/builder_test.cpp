@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+
 using namespace DuiLib;
 
 namespace {
@@ -82,6 +85,36 @@ TEST_F(DuiBuilder, AMalformedOrUnknownLayoutBuildsNothingHarmful) {
     std::unique_ptr<CControlUI> partial(builder.Create(L"<VerticalLayout><Label name=\"x\"/>"));
     ASSERT_NE(partial, nullptr); // a truncated file keeps what was complete
     EXPECT_NE(partial->FindByName(L"x"), nullptr);
+}
+
+// Controls the test creates through the builder's callback, counted as they come and go.
+int gLiveCounted = 0;
+class CountedUI : public CControlUI {
+public:
+    CountedUI() { ++gLiveCounted; }
+    ~CountedUI() override { --gLiveCounted; }
+};
+class CountingCallback : public IDialogBuilderCallback {
+public:
+    CControlUI* CreateControl(LPCWSTR className) override {
+        return std::wstring(className) == L"Counted" ? new CountedUI : nullptr;
+    }
+};
+
+TEST_F(DuiBuilder, ControlsBesideTheRootThatNobodyOwnsAreNotLeft) {
+    CountingCallback callback;
+    CDialogBuilder builder;
+    // A window nested in a window gives the root; what follows it at the outer level, and an
+    // include there, has no parent to go to.
+    std::unique_ptr<CControlUI> root(
+        builder.Create(L"<Window><Window><Counted name=\"root\"/></Window><Counted/><Counted/>"
+                       L"<Include source=\"header.xml\"/></Window>",
+                       nullptr, &callback));
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->GetName(), L"root");
+    EXPECT_EQ(gLiveCounted, 1);
+    root.reset();
+    EXPECT_EQ(gLiveCounted, 0);
 }
 
 TEST_F(DuiBuilder, IncludeThatIncludesItselfStops) {
