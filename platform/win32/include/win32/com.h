@@ -84,9 +84,29 @@ extern "C" {
 // RPC_E_CHANGED_MODE when the thread is already in the other concurrency model.
 WIN32_API HRESULT WINAPI CoInitializeEx(LPVOID pvReserved, DWORD dwCoInit);
 WIN32_API HRESULT WINAPI CoInitialize(LPVOID pvReserved);
+// The last CoUninitialize of the last initialised thread of the process frees every component
+// library whose DllCanUnloadNow says S_OK (or that exports none); the others stay loaded until
+// the process ends, so that an object still held never loses its code.
 WIN32_API void WINAPI CoUninitialize();
 WIN32_API HRESULT WINAPI OleInitialize(LPVOID pvReserved);
 WIN32_API void WINAPI OleUninitialize();
+
+// The class factory (or the interface riid of it) of a class the manifest lists. Only
+// in-process servers exist: dwClsContext must include CLSCTX_INPROC_SERVER. Failures, with
+// *ppv null: E_POINTER (null ppv), CO_E_NOTINITIALIZED (no CoInitialize on this thread),
+// REGDB_E_CLASSNOTREG (not listed, or no in-process context asked for),
+// HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND) or HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT) (the file
+// is missing or does not load), CO_E_ERRORINDLL (it exports no DllGetClassObject), or what
+// DllGetClassObject answers (CLASS_E_CLASSNOTAVAILABLE for a class it does not make).
+// pvReserved (COSERVERINFO) must be null (E_INVALIDARG). A loaded file stays loaded for later
+// calls; see CoUninitialize.
+WIN32_API HRESULT WINAPI CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, LPVOID pvReserved,
+                                          REFIID riid, LPVOID* ppv);
+// CoGetClassObject for IClassFactory, then its CreateInstance(pUnkOuter, riid, ppv); the
+// factory is released before returning. Failures are those of CoGetClassObject or of the
+// factory (CLASS_E_NOAGGREGATION, E_NOINTERFACE, ...), always with *ppv null.
+WIN32_API HRESULT WINAPI CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext,
+                                          REFIID riid, LPVOID* ppv);
 }
 
 extern "C" {
