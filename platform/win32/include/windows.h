@@ -7,6 +7,8 @@
 #include "win32/memory.h"
 #include "win32/guid.h"
 #include "win32/com.h"
+#include "win32/automation.h"
+#include "win32/connection_points.h"
 #include "win32/shlobj.h"
 #include "win32/shell.h"
 #include "win32/commdlg.h"

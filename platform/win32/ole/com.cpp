@@ -1,7 +1,9 @@
+#include "com_internal.h"
 #include "internal.h"
 
 #include "win32/com.h"
 
+#include <atomic>
 #include <cstdlib>
 
 namespace {
@@ -9,7 +11,16 @@ namespace {
 // number of initialisations not yet undone.
 thread_local int tInitCount = 0;
 thread_local DWORD tModel = 0;
+// Threads of the process with an open apartment; the last one to close it lets the component
+// libraries go.
+std::atomic<int> gApartments{0};
 } // namespace
+
+namespace win32 {
+bool ThreadHasApartment() {
+    return tInitCount > 0;
+}
+} // namespace win32
 
 extern "C" {
 
@@ -24,6 +35,7 @@ HRESULT WINAPI CoInitializeEx(LPVOID, DWORD dwCoInit) {
     }
     tModel = model;
     tInitCount = 1;
+    gApartments.fetch_add(1);
     return S_OK;
 }
 
@@ -32,8 +44,8 @@ HRESULT WINAPI CoInitialize(LPVOID pvReserved) {
 }
 
 void WINAPI CoUninitialize() {
-    if (tInitCount > 0) {
-        --tInitCount;
+    if (tInitCount > 0 && --tInitCount == 0 && gApartments.fetch_sub(1) == 1) {
+        win32::FreeUnusedComponentLibraries();
     }
 }
 
