@@ -1,0 +1,110 @@
+#include "page_renderer.h"
+
+#include "core/document.h"
+
+#include <win32/trace.h>
+
+#include <poppler-qt6.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace pdfeditor {
+
+PageRenderer::PageRenderer(std::string hostPath, std::string password, int threads, QObject* parent)
+    : QObject(parent), m_path(std::move(hostPath)), m_password(std::move(password)) {
+    for (int i = 0; i < std::max(1, threads); ++i) {
+        m_workers.emplace_back([this] { Work(); });
+    }
+}
+
+PageRenderer::~PageRenderer() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopping = true;
+        m_queue.clear();
+    }
+    m_wake.notify_all();
+    for (std::thread& worker : m_workers) {
+        worker.join();
+    }
+}
+
+void PageRenderer::SetWanted(const std::vector<RenderRequest>& requests) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_queue.clear();
+        m_wanted.clear();
+        for (const RenderRequest& request : requests) {
+            const Key key{request.page, request.width};
+            m_wanted.insert(key);
+            if (!m_inProgress.count(key)) {
+                m_queue.push_back(request);
+            }
+        }
+    }
+    m_wake.notify_all();
+}
+
+bool PageRenderer::ShouldAbort(const QVariant& payload) {
+    const auto* abort = static_cast<const Abort*>(payload.value<void*>());
+    std::lock_guard<std::mutex> lock(abort->renderer->m_mutex);
+    return abort->renderer->m_stopping || !abort->renderer->m_wanted.count(abort->key);
+}
+
+void PageRenderer::Work() {
+    std::unique_ptr<Poppler::Document> document;
+    bool loadFailed = false;
+    for (;;) {
+        RenderRequest request;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+            if (m_stopping) {
+                return;
+            }
+            request = m_queue.front();
+            m_queue.erase(m_queue.begin());
+            m_inProgress.insert(Key{request.page, request.width});
+        }
+        if (!document && !loadFailed) {
+            document = Document::LoadForRendering(m_path, m_password);
+            loadFailed = !document;
+        }
+        Abort abort{this, Key{request.page, request.width}};
+        QImage image;
+        if (document) {
+            if (const std::unique_ptr<Poppler::Page> page = document->page(request.page)) {
+                const double dpi = request.width * 72.0 / std::max(1.0, request.pageWidth);
+                image = page->renderToImage(dpi, dpi, -1, -1, -1, -1, Poppler::Page::Rotate0,
+                                            nullptr, nullptr, &PageRenderer::ShouldAbort,
+                                            QVariant::fromValue(static_cast<void*>(&abort)));
+            }
+        }
+        bool aborted;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_inProgress.erase(abort.key);
+            // A finished image is worth keeping even if the page scrolled away meanwhile.
+            aborted = m_stopping || (image.isNull() && !m_wanted.count(abort.key));
+            m_wanted.erase(abort.key);
+        }
+        if (aborted) {
+            continue;
+        }
+        const int page = request.page;
+        const int width = request.width;
+        if (image.isNull()) {
+            win32::Trace("editor", "render %s page %d: no image", m_path.c_str(), page + 1);
+            QMetaObject::invokeMethod(
+                this, [this, page, width] { emit Failed(page, width); }, Qt::QueuedConnection);
+            continue;
+        }
+        image.setDevicePixelRatio(request.pixelRatio);
+        QMetaObject::invokeMethod(
+            this, [this, page, width, image] { emit Rendered(page, width, image); },
+            Qt::QueuedConnection);
+    }
+}
+
+} // namespace pdfeditor

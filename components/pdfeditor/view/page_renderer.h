@@ -1,0 +1,66 @@
+// Renders pages off the UI thread. Each worker thread opens its own Poppler document of the
+// file (Poppler documents are not shared between threads) the first time it has work. The
+// view says which pages it wants, most wanted first; every call replaces the whole list, so
+// requests for pages scrolled away are dropped, and a render of one in progress is aborted.
+#pragma once
+
+#include <QImage>
+#include <QObject>
+
+#include <condition_variable>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace pdfeditor {
+
+struct RenderRequest {
+    int page = 0;
+    int width = 0;        // device pixels; the height follows the page's shape
+    double pageWidth = 0; // in points, to turn the width into a resolution
+    qreal pixelRatio = 1; // given to the image, so that it paints at its logical size
+};
+
+class PageRenderer : public QObject {
+    Q_OBJECT
+public:
+    // Starts `threads` workers (at least one) on the file at a host path.
+    PageRenderer(std::string hostPath, std::string password, int threads,
+                 QObject* parent = nullptr);
+    // Aborts what is rendering and waits for the workers; no signal comes after it.
+    ~PageRenderer() override;
+
+    // Replaces every waiting request with these, in priority order.
+    void SetWanted(const std::vector<RenderRequest>& requests);
+
+signals:
+    // Delivered on the renderer's own thread (queued from the workers).
+    void Rendered(int page, int width, const QImage& image);
+    // The page cannot be rendered at all (Poppler gave no image); the reason is traced.
+    void Failed(int page, int width);
+
+private:
+    using Key = std::pair<int, int>;
+    struct Abort {
+        PageRenderer* renderer;
+        Key key;
+    };
+
+    void Work();
+    static bool ShouldAbort(const QVariant& payload);
+
+    const std::string m_path;
+    const std::string m_password;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::vector<RenderRequest> m_queue; // guarded by m_mutex
+    std::set<Key> m_wanted;             // queued or in progress; guarded by m_mutex
+    std::set<Key> m_inProgress;         // guarded by m_mutex
+    bool m_stopping = false;            // guarded by m_mutex
+    std::vector<std::thread> m_workers;
+};
+
+} // namespace pdfeditor

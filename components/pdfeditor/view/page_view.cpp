@@ -1,0 +1,432 @@
+#include "page_view.h"
+
+#include "page_renderer.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace pdfeditor {
+
+namespace {
+
+// Above this a page renders smaller and paints scaled up: a 1600 % view of a poster must not
+// ask for gigabytes.
+constexpr double kMaxRenderPixels = 16e6;
+constexpr double kZoomSteps[] = {0.1, 0.25, 0.5, 0.75, 1.0, 1.25, 1.5,
+                                 2.0, 3.0,  4.0, 6.0,  8.0, 12.0, 16.0};
+const QColor kDesk(0x52, 0x56, 0x59);
+const QColor kShadow(0, 0, 0, 80);
+const QColor kBorder(0, 0, 0, 70);
+
+double Clamp(double factor) {
+    return std::clamp(factor, PageView::kMinZoom, PageView::kMaxZoom);
+}
+
+} // namespace
+
+PageView::PageView(std::shared_ptr<const Document> document, QWidget* parent,
+                   PageViewOptions options)
+    : QAbstractScrollArea(parent), m_document(std::move(document)), m_options(options),
+      m_cache(options.cacheBytes),
+      m_renderer(std::make_unique<PageRenderer>(m_document->Path(), m_document->Password(),
+                                                options.renderThreads)) {
+    setFocusPolicy(Qt::StrongFocus);
+    setFrameShape(QFrame::NoFrame);
+    // Always there, so that fitting the width never makes it appear and change the width.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    verticalScrollBar()->setSingleStep(40);
+    horizontalScrollBar()->setSingleStep(40);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+
+    m_indicator = new QLabel(this);
+    m_indicator->setObjectName(QStringLiteral("pageIndicator"));
+    m_indicator->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_indicator->setStyleSheet(QStringLiteral(
+        "QLabel { background: rgba(32, 33, 36, 200); color: white; border-radius: 4px;"
+        " padding: 4px 12px; }"));
+
+    connect(m_renderer.get(), &PageRenderer::Rendered, this, &PageView::OnRendered);
+    connect(m_renderer.get(), &PageRenderer::Failed, this, &PageView::OnFailed);
+    m_zoom = FitZoom(m_mode);
+    Relayout();
+    SetCurrent(0);
+    m_indicator->setText(IndicatorText());
+}
+
+PageView::~PageView() = default;
+
+void PageView::SetZoom(double factor) {
+    m_mode = ZoomMode::Custom;
+    ApplyZoom(Clamp(factor), viewport()->rect().center());
+}
+
+void PageView::SetZoomMode(ZoomMode mode) {
+    m_mode = mode;
+    if (mode != ZoomMode::Custom) {
+        // Fitting keeps the current page at the top rather than some point in the middle.
+        const int page = m_current;
+        ApplyZoom(FitZoom(mode), QPoint(0, 0));
+        GoToPage(page);
+    }
+}
+
+void PageView::ZoomIn() {
+    for (double step : kZoomSteps) {
+        if (step > m_zoom + 1e-6) {
+            SetZoom(step);
+            return;
+        }
+    }
+}
+
+void PageView::ZoomOut() {
+    for (auto step = std::rbegin(kZoomSteps); step != std::rend(kZoomSteps); ++step) {
+        if (*step < m_zoom - 1e-6) {
+            SetZoom(*step);
+            return;
+        }
+    }
+}
+
+void PageView::GoToPage(int index) {
+    if (m_pages.empty()) {
+        return;
+    }
+    index = std::clamp(index, 0, PageCount() - 1);
+    verticalScrollBar()->setValue(m_pages[static_cast<size_t>(index)].top() - kGap);
+    // Near the end the view cannot scroll that far, yet the page asked for is the current one.
+    SetCurrent(index);
+}
+
+QRect PageView::PageRect(int index) const {
+    if (index < 0 || index >= static_cast<int>(m_pages.size())) {
+        return QRect();
+    }
+    return m_pages[static_cast<size_t>(index)];
+}
+
+QString PageView::IndicatorText() const {
+    return tr("Page %1 / %2").arg(m_current + 1).arg(PageCount());
+}
+
+QImage PageView::RenderedImage(int page) {
+    const QImage* image = m_cache.Find(page, RenderWidth(page));
+    return image ? *image : QImage();
+}
+
+bool PageView::RenderFailed(int page) const {
+    return m_failed.count({page, RenderWidth(page)}) > 0;
+}
+
+double PageView::FitZoom(ZoomMode mode) const {
+    if (mode == ZoomMode::Custom || PageCount() == 0) {
+        return m_zoom;
+    }
+    double widest = 1;
+    for (int i = 0; i < PageCount(); ++i) {
+        widest = std::max(widest, m_document->PageSize(i).width());
+    }
+    const double width = std::max(1, viewport()->width() - 2 * kGap);
+    double factor = width / (widest * kPixelsPerPoint);
+    if (mode == ZoomMode::FitPage) {
+        const double height = std::max(1, viewport()->height() - 2 * kGap);
+        const double tallest = std::max(1.0, m_document->PageSize(m_current).height());
+        factor = std::min(factor, height / (tallest * kPixelsPerPoint));
+    }
+    return Clamp(factor);
+}
+
+void PageView::ApplyZoom(double factor, QPoint anchor) {
+    // The point of the page under the anchor stays under it.
+    const int anchorY = verticalScrollBar()->value() + anchor.y();
+    const int page = PageAt(anchorY);
+    const QRect before = PageRect(page);
+    const double down = before.isEmpty() ? 0 : double(anchorY - before.top()) / before.height();
+    const double across =
+        m_content.width() > 0
+            ? double(horizontalScrollBar()->value() + anchor.x()) / m_content.width()
+            : 0;
+    const bool changed = std::abs(factor - m_zoom) > 1e-9;
+    m_zoom = factor;
+    Relayout();
+    const QRect after = PageRect(page);
+    if (!after.isEmpty()) {
+        verticalScrollBar()->setValue(after.top() + int(down * after.height()) - anchor.y());
+    }
+    horizontalScrollBar()->setValue(int(across * m_content.width()) - anchor.x());
+    UpdateCurrentPage();
+    viewport()->update();
+    RequestRenders();
+    if (changed) {
+        emit ZoomChanged(m_zoom);
+    }
+}
+
+void PageView::Relayout() {
+    const int count = PageCount();
+    m_pages.assign(static_cast<size_t>(count), QRect());
+    int widest = 0;
+    for (int i = 0; i < count; ++i) {
+        const QSizeF points = m_document->PageSize(i);
+        const int width = std::max(1, int(std::lround(points.width() * m_zoom * kPixelsPerPoint)));
+        const int height =
+            std::max(1, int(std::lround(points.height() * m_zoom * kPixelsPerPoint)));
+        m_pages[static_cast<size_t>(i)].setSize(QSize(width, height));
+        widest = std::max(widest, width);
+    }
+    int y = kGap;
+    for (QRect& page : m_pages) {
+        page.moveTo(kGap + (widest - page.width()) / 2, y);
+        y += page.height() + kGap;
+    }
+    m_content = QSize(widest + 2 * kGap, y);
+
+    const QSize view = viewport()->size();
+    verticalScrollBar()->setRange(0, std::max(0, m_content.height() - view.height()));
+    verticalScrollBar()->setPageStep(std::max(1, view.height() - 40));
+    horizontalScrollBar()->setRange(0, std::max(0, m_content.width() - view.width()));
+    horizontalScrollBar()->setPageStep(std::max(1, view.width()));
+}
+
+int PageView::PageAt(int y) const {
+    // The first page whose bottom, with the gap below it, lies below y.
+    const auto page =
+        std::upper_bound(m_pages.begin(), m_pages.end(), y,
+                         [](int at, const QRect& rect) { return at < rect.bottom() + 1 + kGap; });
+    return std::clamp(int(page - m_pages.begin()), 0, std::max(0, PageCount() - 1));
+}
+
+void PageView::UpdateCurrentPage() {
+    const QScrollBar* bar = verticalScrollBar();
+    if (bar->maximum() > 0 && bar->value() >= bar->maximum()) {
+        SetCurrent(PageCount() - 1);
+    } else {
+        SetCurrent(PageAt(bar->value() + kGap));
+    }
+}
+
+void PageView::SetCurrent(int index) {
+    if (index == m_current && m_indicator->text() == IndicatorText()) {
+        return;
+    }
+    const bool changed = index != m_current;
+    m_current = index;
+    m_indicator->setText(IndicatorText());
+    PlaceIndicator();
+    if (changed) {
+        emit CurrentPageChanged(index);
+    }
+}
+
+void PageView::PlaceIndicator() {
+    m_indicator->adjustSize();
+    const QRect area = viewport()->geometry();
+    m_indicator->move(area.left() + (area.width() - m_indicator->width()) / 2,
+                      area.bottom() - m_indicator->height() - 16);
+    m_indicator->raise();
+}
+
+int PageView::RenderWidth(int page) const {
+    const QRect rect = PageRect(page);
+    const double ratio = devicePixelRatioF();
+    double width = rect.width() * ratio;
+    const double pixels = width * rect.height() * ratio;
+    if (pixels > kMaxRenderPixels) {
+        width *= std::sqrt(kMaxRenderPixels / pixels);
+    }
+    return std::max(1, int(std::lround(width)));
+}
+
+void PageView::RequestRenders() {
+    if (!isVisible() || m_pages.empty()) {
+        m_renderer->SetWanted({});
+        return;
+    }
+    const int top = verticalScrollBar()->value();
+    const int bottom = top + viewport()->height();
+    const int first = PageAt(top);
+    const int last = PageAt(bottom);
+    std::vector<int> order;
+    for (int i = first; i <= last; ++i) {
+        order.push_back(i);
+    }
+    // Nearest the middle of the view first: that is where the eye is.
+    const int middle = (top + bottom) / 2;
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return std::abs(PageRect(a).center().y() - middle) <
+               std::abs(PageRect(b).center().y() - middle);
+    });
+    // Then the pages one is about to scroll to: two ahead, one behind.
+    for (int neighbour : {last + 1, last + 2, first - 1}) {
+        if (neighbour >= 0 && neighbour < PageCount()) {
+            order.push_back(neighbour);
+        }
+    }
+    std::vector<RenderRequest> requests;
+    for (int page : order) {
+        const int width = RenderWidth(page);
+        if (m_cache.Find(page, width) || m_failed.count({page, width})) {
+            continue;
+        }
+        requests.push_back(
+            RenderRequest{page, width, m_document->PageSize(page).width(), devicePixelRatioF()});
+    }
+    m_renderer->SetWanted(requests);
+}
+
+void PageView::OnRendered(int page, int width, const QImage& image) {
+    if (width != RenderWidth(page)) {
+        return; // the zoom changed while it rendered
+    }
+    m_cache.Insert(page, width, image);
+    viewport()->update();
+    emit PageRendered(page);
+}
+
+void PageView::OnFailed(int page, int width) {
+    m_failed.insert({page, width});
+    viewport()->update();
+}
+
+void PageView::paintEvent(QPaintEvent*) {
+    QPainter painter(viewport());
+    painter.fillRect(viewport()->rect(), kDesk);
+    if (m_pages.empty()) {
+        return;
+    }
+    const int dx = m_content.width() < viewport()->width()
+                       ? (viewport()->width() - m_content.width()) / 2
+                       : -horizontalScrollBar()->value();
+    const int dy = -verticalScrollBar()->value();
+    const int first = PageAt(-dy);
+    const int last = PageAt(-dy + viewport()->height());
+    bool paintedFirstPage = false;
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (int i = first; i <= last; ++i) {
+        const QRect rect = PageRect(i).translated(dx, dy);
+        painter.fillRect(rect.translated(2, 3), kShadow);
+        painter.fillRect(rect, Qt::white);
+        const int width = RenderWidth(i);
+        if (const QImage* image = m_cache.Find(i, width)) {
+            painter.drawImage(rect, *image);
+            paintedFirstPage = paintedFirstPage || i == 0;
+        } else if (m_failed.count({i, width})) {
+            painter.setPen(QColor(0x70, 0x70, 0x70));
+            painter.drawText(rect, Qt::AlignCenter | Qt::TextWordWrap,
+                             tr("This page could not be displayed."));
+        } else if (const QImage* older = m_cache.FindAnyWidth(i)) {
+            painter.drawImage(rect, *older);
+        }
+        painter.setPen(kBorder);
+        painter.drawRect(rect.adjusted(0, 0, -1, -1));
+    }
+    painter.end();
+    if (paintedFirstPage && !m_firstPainted) {
+        m_firstPainted = true;
+        emit FirstPagePainted();
+    }
+}
+
+void PageView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    if (m_mode != ZoomMode::Custom) {
+        const int page = m_current;
+        ApplyZoom(FitZoom(m_mode), QPoint(0, 0));
+        GoToPage(page);
+    } else {
+        Relayout();
+        RequestRenders();
+    }
+    PlaceIndicator();
+}
+
+void PageView::showEvent(QShowEvent* event) {
+    QAbstractScrollArea::showEvent(event);
+    PlaceIndicator();
+    RequestRenders();
+}
+
+void PageView::scrollContentsBy(int, int) {
+    UpdateCurrentPage();
+    viewport()->update();
+    RequestRenders();
+}
+
+void PageView::keyPressEvent(QKeyEvent* event) {
+    QScrollBar* vertical = verticalScrollBar();
+    QScrollBar* horizontal = horizontalScrollBar();
+    const bool control = event->modifiers() & Qt::ControlModifier;
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    switch (event->key()) {
+    case Qt::Key_Down:
+        vertical->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
+    case Qt::Key_Up:
+        vertical->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_Right: {
+        const bool forward = event->key() == Qt::Key_Right;
+        if (horizontal->maximum() > 0) {
+            horizontal->triggerAction(forward ? QAbstractSlider::SliderSingleStepAdd
+                                              : QAbstractSlider::SliderSingleStepSub);
+        } else {
+            GoToPage(m_current + (forward ? 1 : -1));
+        }
+        break;
+    }
+    case Qt::Key_PageDown:
+        vertical->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        break;
+    case Qt::Key_PageUp:
+        vertical->triggerAction(QAbstractSlider::SliderPageStepSub);
+        break;
+    case Qt::Key_Space:
+        vertical->triggerAction(shift ? QAbstractSlider::SliderPageStepSub
+                                      : QAbstractSlider::SliderPageStepAdd);
+        break;
+    case Qt::Key_Home:
+        GoToPage(0);
+        break;
+    case Qt::Key_End:
+        GoToPage(PageCount() - 1);
+        break;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        if (!control) {
+            return QAbstractScrollArea::keyPressEvent(event);
+        }
+        ZoomIn();
+        break;
+    case Qt::Key_Minus:
+        if (!control) {
+            return QAbstractScrollArea::keyPressEvent(event);
+        }
+        ZoomOut();
+        break;
+    default:
+        return QAbstractScrollArea::keyPressEvent(event);
+    }
+    event->accept();
+}
+
+void PageView::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        return QAbstractScrollArea::wheelEvent(event);
+    }
+    const double steps = event->angleDelta().y() / 120.0;
+    if (steps != 0) {
+        m_mode = ZoomMode::Custom;
+        ApplyZoom(Clamp(m_zoom * std::pow(1.25, steps)), event->position().toPoint());
+    }
+    event->accept();
+}
+
+} // namespace pdfeditor

@@ -1,0 +1,119 @@
+// Shows every page of one document in a continuous vertical strip, centred on a grey desk with
+// gaps between pages. Zoom: fit width, fit page, or a factor from 10 % to 1600 % (1.0 shows a
+// point as 1/72 inch on a 96 dpi screen); Ctrl+wheel zooms around the pointer. Keys: arrows,
+// PgUp/PgDn, Space / Shift+Space, Home/End, Ctrl+plus / Ctrl+minus. A label at the bottom always
+// says "Page N / M".
+//
+// Pages render on worker threads (PageRenderer) into a byte-bounded cache (PageCache): the
+// pages on screen first, then their neighbours. Painting never waits: a page not yet rendered
+// is a white sheet with a thin border, a page that cannot be rendered is an empty sheet with a
+// short note. Images are rendered at the screen's device pixel ratio.
+#pragma once
+
+#include "core/document.h"
+#include "page_cache.h"
+
+#include <QAbstractScrollArea>
+
+#include <memory>
+#include <set>
+#include <utility>
+#include <vector>
+
+class QLabel;
+
+namespace pdfeditor {
+
+class PageRenderer;
+
+struct PageViewOptions {
+    qint64 cacheBytes = 256ll << 20;
+    int renderThreads = 2;
+};
+
+class PageView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    enum class ZoomMode { FitWidth, FitPage, Custom };
+
+    static constexpr double kMinZoom = 0.1;
+    static constexpr double kMaxZoom = 16.0;
+    // Pixels per point at zoom 1.0.
+    static constexpr double kPixelsPerPoint = 96.0 / 72.0;
+    // Around and between pages, in pixels at any zoom.
+    static constexpr int kGap = 12;
+
+    explicit PageView(std::shared_ptr<const Document> document, QWidget* parent = nullptr,
+                      PageViewOptions options = {});
+    ~PageView() override;
+
+    const std::shared_ptr<const Document>& GetDocument() const { return m_document; }
+    int PageCount() const { return m_document->PageCount(); }
+
+    double Zoom() const { return m_zoom; }
+    ZoomMode Mode() const { return m_mode; }
+    // Clamped to [kMinZoom, kMaxZoom]; the mode becomes Custom.
+    void SetZoom(double factor);
+    // FitWidth and FitPage follow the view's size from then on; Custom keeps the factor.
+    void SetZoomMode(ZoomMode mode);
+    void ZoomIn();
+    void ZoomOut();
+
+    // 0-based: the page at the top of the view (the last page once scrolled to the end).
+    int CurrentPage() const { return m_current; }
+    // Scrolls the page's top to the top of the view; out-of-range indexes are clamped.
+    void GoToPage(int index);
+
+    // Where a page sits in the whole strip, in logical pixels.
+    QRect PageRect(int index) const;
+    QString IndicatorText() const;
+    // The rendered image of the page at the current zoom, null while it is not there.
+    QImage RenderedImage(int page);
+    // Whether the page failed to render at the current zoom.
+    bool RenderFailed(int page) const;
+    const PageCache& Cache() const { return m_cache; }
+
+signals:
+    void CurrentPageChanged(int index);
+    void ZoomChanged(double factor);
+    void PageRendered(int index);
+    // The first time page 1 has been painted from its rendered image.
+    void FirstPagePainted();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void Relayout();
+    void ApplyZoom(double factor, QPoint anchor);
+    double FitZoom(ZoomMode mode) const;
+    void UpdateCurrentPage();
+    void SetCurrent(int index);
+    void PlaceIndicator();
+    void RequestRenders();
+    // The rendered width in device pixels at the current zoom (held down for huge pages).
+    int RenderWidth(int page) const;
+    int PageAt(int y) const;
+    void OnRendered(int page, int width, const QImage& image);
+    void OnFailed(int page, int width);
+
+    std::shared_ptr<const Document> m_document;
+    PageViewOptions m_options;
+    PageCache m_cache;
+    std::unique_ptr<PageRenderer> m_renderer;
+    std::set<std::pair<int, int>> m_failed;
+    std::vector<QRect> m_pages; // at the current zoom, x centred in the strip
+    QSize m_content;
+    double m_zoom = 1.0;
+    ZoomMode m_mode = ZoomMode::FitWidth;
+    int m_current = 0;
+    bool m_firstPainted = false;
+    QLabel* m_indicator = nullptr;
+};
+
+} // namespace pdfeditor
