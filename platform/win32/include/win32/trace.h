@@ -6,7 +6,7 @@
 //
 // Channels in use: "debug" (OutputDebugString), "module" (loading libraries), "registry",
 // "text" (code page conversions), "ui" (the skin UI layer and Qt's own messages), "http" (the
-// network component), "ocr" (the scanned-document check).
+// network component), "ocr" (the scanned-document check), "editor" (the editor component).
 #pragma once
 
 #include "win32/types.h"
