@@ -123,6 +123,14 @@ LRESULT DownloadWnd::OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHa
         m_record->stop = true;
         m_record = nullptr;
     }
+    // Records already posted to this window die with its queue unless taken here.
+    MSG queued;
+    while (PeekMessageW(&queued, m_hWnd, UM_DOWNLOAD_PROGRESS, UM_DOWNLOAD_PROGRESS, PM_REMOVE)) {
+        delete reinterpret_cast<ProgressInfo*>(queued.wParam);
+    }
+    while (PeekMessageW(&queued, m_hWnd, UM_DOWNLOAD_DONE, UM_DOWNLOAD_DONE, PM_REMOVE)) {
+        delete reinterpret_cast<std::string*>(queued.wParam);
+    }
     return WindowImplBase::OnDestroy(msg, wParam, lParam, bHandled);
 }
 

@@ -205,6 +205,23 @@ TEST_F(DownloadWindow, CloseLeavesTheDecisionToTheCallback) {
     EXPECT_FALSE(finished);
 }
 
+TEST_F(DownloadWindow, RecordsStillQueuedWhenTheWindowGoesAreFreedWithIt) {
+    // Progress and a finished path posted just before the window closes never reach it; the
+    // window takes them out of its queue as it goes (the sanitizer build reports a leak
+    // otherwise).
+    Windows::DownloadWnd* idle = OpenIdle();
+    HWND hwnd = idle->GetHWND();
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(PostMessageW(hwnd, UM_DOWNLOAD_PROGRESS,
+                                 reinterpret_cast<WPARAM>(new ProgressInfo(1.0, 10.0, 100.0)), 0));
+    }
+    ASSERT_TRUE(PostMessageW(hwnd, UM_DOWNLOAD_DONE,
+                             reinterpret_cast<WPARAM>(new std::string("Z:\\tmp\\a.exe")), 0));
+    DestroyWindow(hwnd);
+    MSG left;
+    EXPECT_FALSE(PeekMessageW(&left, nullptr, UM_DOWNLOAD_DONE, UM_DOWNLOAD_PROGRESS, PM_REMOVE));
+}
+
 TEST_F(DownloadWindow, AWindowThatIsNotToDownloadRequestsNothing) {
     auto* window = new Windows::DownloadWnd(Sim().Url("/files/never.exe?size=10"), "never.exe",
                                             Windows::WINDOW_NO_DOWNLOAD);
