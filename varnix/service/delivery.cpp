@@ -68,9 +68,7 @@ int HttpAction::Progress(double elapsed, double downloadTotal, double downloadNo
     if (!record) {
         return 0;
     }
-    // A stopped download's window is closing: a record posted now could reach it only after
-    // its handle is dead, and nobody would free it.
-    if (record->type == REQUEST_DOWNLOAD && !record->stop) {
+    if (record->type == REQUEST_DOWNLOAD) {
         if (auto* window = dynamic_cast<WindowData*>(record)) {
             // A fresh record per message: a later callback never writes into one a window reads.
             if (auto* info = new (std::nothrow) ProgressInfo(elapsed, downloadNow, downloadTotal)) {
