@@ -36,6 +36,7 @@ typedef LONG SCODE;
 
 // HRESULTs of COM (winerror.h); the general ones (E_FAIL, E_POINTER, ...) are in types.h.
 #define E_ABORT ((HRESULT)0x80004004L)
+#define E_PENDING ((HRESULT)0x8000000AL)
 #define E_ACCESSDENIED ((HRESULT)0x80070005L)
 #define E_HANDLE ((HRESULT)0x80070006L)
 #define CLASS_E_NOAGGREGATION ((HRESULT)0x80040110L)
