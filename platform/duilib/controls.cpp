@@ -1,4 +1,5 @@
-// The leaf controls' attributes and behaviour (their painting is in painter.cpp).
+// The leaf controls' attributes and behaviour (their painting is in painter.cpp; the ActiveX
+// host is in activex.cpp).
 #include "duilib/UIControls.h"
 #include "attributes.h"
 
@@ -174,10 +175,6 @@ void CRichEditUI::SetAttribute(LPCWSTR name, LPCWSTR value) {
     } else {
         CContainerUI::SetAttribute(name, value);
     }
-}
-
-LPVOID CActiveXUI::GetInterface(LPCWSTR name) {
-    return Is(name, L"ActiveX") ? this : CControlUI::GetInterface(name);
 }
 
 } // namespace DuiLib

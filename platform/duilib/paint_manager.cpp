@@ -1,6 +1,7 @@
 // CPaintManagerUI: the skin settings of the process and the control tree of one window.
 #include "duilib/UIControl.h"
 #include "duilib/UIContainer.h"
+#include "hosted_widgets.h"
 #include "skin_settings.h"
 #include "window_host.h"
 #include "win32/host.h"
@@ -208,6 +209,7 @@ void CPaintManagerUI::NeedUpdate() {
     } else if (m_initSize.cx > 0 && m_initSize.cy > 0) {
         m_root->SetPos({0, 0, m_initSize.cx, m_initSize.cy});
     }
+    duilib::UpdateHostedWidgets(m_root);
     if (m_hWnd) {
         duilib::ShapeWindow(m_hWnd, m_roundCorner);
     }

@@ -1,6 +1,7 @@
 #include "window_host.h"
 
 #include "duilib/UIControl.h"
+#include "hosted_widgets.h"
 #include "painter.h"
 
 #include "win32/host.h"
@@ -241,6 +242,7 @@ void DestroyHost(HWND hwnd) {
     win32::host::SetWindowObject(hwnd, nullptr);
     host->Detach();
     host->hide();
+    ReleaseHostedWidgets(host);
     // Owned windows are destroyed before their owner, so the widget has no children left that
     // still need it; it may be in the middle of one of its own event handlers, though.
     host->setParent(nullptr);

@@ -3,6 +3,8 @@
 
 #include "duilib/UIContainer.h"
 
+#include <memory>
+
 namespace DuiLib {
 
 class DUILIB_API CLabelUI : public CControlUI {
@@ -112,11 +114,63 @@ private:
     bool m_readOnly = true;
 };
 
-// Reserves the area where a hosted component shows itself.
+// Hosts an in-process component, a class of the program's manifest, in the control's area. The
+// component shows itself through IHostedWidget (win32/hosted_control.h, docs/hosting.md): its
+// widget becomes a child of the window's widget, lies on the control's rectangle and is shown
+// while the control and every container above it are visible. The control never deletes the
+// widget; before releasing the object it takes the widget back out of the window, and a window
+// destroyed while the control still holds the object gives the widget back the same way.
+//
+// With delayed creation (the default) CreateControl only records the class and the object is
+// made the first time the control is laid out in a window; without, the object is made at once
+// and shown as soon as the control has a window. Layout attributes: clsid="{...}" (as
+// CreateControl) and delaycreate="true|false" (as SetDelayCreate, so it must come first).
+//
+// COM: the control initialises COM on its thread (apartment-threaded) for as long as it holds
+// an object, so the program need not have done so; a thread already in the multithreaded model
+// is used as it is. Failures are traced on the "ui" channel. UI thread only.
 class DUILIB_API CActiveXUI : public CControlUI {
 public:
+    CActiveXUI();
+    ~CActiveXUI() override;
     LPCWSTR GetClass() const override { return L"ActiveXUI"; }
     LPVOID GetInterface(LPCWSTR name) override;
+    void SetAttribute(LPCWSTR name, LPCWSTR value) override;
+    void SetPos(RECT rc) override;
+    void SetVisible(bool visible = true) override;
+
+    // Applies to the CreateControl calls that follow.
+    void SetDelayCreate(bool delayCreate = true);
+    bool IsDelayCreate() const { return m_delayCreate; }
+    // Releases whatever the control hosted, then hosts the class. False, leaving the control
+    // empty (GetClsid CLSID_NULL, GetControl E_PENDING), for CLSID_NULL, or when creating:
+    // the class is not in the manifest, its file does not load or does not make it, the object
+    // has no IHostedWidget, or (the control being in a window) it gives no widget. Delayed, only
+    // CLSID_NULL fails here; the rest is found at the first layout, traced, and leaves the
+    // control empty in the same way.
+    bool CreateControl(const CLSID& clsid);
+    // As above, from the braced text form; text that is no class id (null included) fails.
+    bool CreateControl(LPCWSTR clsidText);
+    // The object's QueryInterface for iid: the caller gets a reference of its own. E_POINTER for
+    // a null ppRet; E_PENDING, with *ppRet null, while the control holds no object (none asked
+    // for, creation delayed, or creation failed).
+    HRESULT GetControl(const IID& iid, LPVOID* ppRet);
+    // The class hosted or waiting to be created; CLSID_NULL when none.
+    CLSID GetClsid() const { return m_clsid; }
+
+    // Puts the widget in the control's window, on its rectangle, shown only while the control
+    // and every container above it are visible. The layer calls it after each layout.
+    void UpdateWidget();
+
+private:
+    struct Hosted; // the object and its widget (activex.cpp)
+
+    bool Create();
+    void ReleaseControl();
+
+    std::unique_ptr<Hosted> m_hosted;
+    CLSID m_clsid = CLSID_NULL;
+    bool m_delayCreate = true;
 };
 
 } // namespace DuiLib
