@@ -1,5 +1,7 @@
 #include "sample_files.h"
 
+#include <test_documents.h>
+
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFWriter.hh>
 
@@ -94,6 +96,21 @@ std::string SampleFiles::Text(const std::string& name, const std::string& conten
     const std::string path = m_folder + "/" + name;
     samplepdf::WriteFile(path, content);
     return path;
+}
+
+std::string SampleFiles::Report(const std::string& name) {
+    const std::string path = m_folder + "/" + name;
+    return testdocs::WriteTextDocument(path, &m_error) ? path : std::string();
+}
+
+std::string SampleFiles::Chinese(const std::string& name, int pages) {
+    const std::string path = m_folder + "/" + name;
+    return testdocs::WriteCjkDocument(path, pages, &m_error) ? path : std::string();
+}
+
+std::string SampleFiles::Scanned(const std::string& name, int pages) {
+    const std::string path = m_folder + "/" + name;
+    return testdocs::WriteScannedDocument(path, pages, &m_error) ? path : std::string();
 }
 
 } // namespace pdftest

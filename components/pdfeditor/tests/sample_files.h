@@ -1,6 +1,7 @@
 // PDF files the editor's tests open, written into a temporary folder at test time: plain
-// pages from the OCR module's sample writer, and through qpdf the encrypted, restricted and
-// titled variants that a hand-written file cannot easily be.
+// pages from the OCR module's sample writer, through qpdf the encrypted, restricted and
+// titled variants that a hand-written file cannot easily be, and from pdfeditor_testing the
+// documents as real producers write them (embedded fonts, Chinese text, scans).
 #pragma once
 
 #include <sample_pdf.h>
@@ -36,8 +37,17 @@ public:
     std::string Truncated(const std::string& name, size_t bytes);
     std::string Text(const std::string& name, const std::string& content);
 
+    // Documents from pdfeditor_testing (test_documents.h); these need the QApplication of
+    // gui_testing.h. An empty path when the file could not be written, with LastError() saying
+    // why (a missing CJK font, say).
+    std::string Report(const std::string& name);
+    std::string Chinese(const std::string& name, int pages);
+    std::string Scanned(const std::string& name, int pages);
+    const std::string& LastError() const { return m_error; }
+
 private:
     std::string m_folder;
+    std::string m_error;
 };
 
 } // namespace pdftest

@@ -2,6 +2,7 @@
 // file (Poppler documents are not shared between threads) the first time it has work. The
 // view says which pages it wants, most wanted first; every call replaces the whole list, so
 // requests for pages scrolled away are dropped, and a render of one in progress is aborted.
+// The first render runs alone, so that the first page on screen has the processor to itself.
 #pragma once
 
 #include <QImage>
@@ -50,6 +51,8 @@ private:
     };
 
     void Work();
+    // Posts the result to the renderer's thread: Rendered, or Failed for a null image.
+    void Deliver(const RenderRequest& request, QImage image);
     static bool ShouldAbort(const QVariant& payload);
 
     const std::string m_path;
@@ -60,6 +63,8 @@ private:
     std::set<Key> m_wanted;             // queued or in progress; guarded by m_mutex
     std::set<Key> m_inProgress;         // guarded by m_mutex
     bool m_stopping = false;            // guarded by m_mutex
+    int m_busy = 0;                     // workers with a request not yet handed over; guarded
+    bool m_firstDone = false;           // a result was handed over; guarded by m_mutex
     std::vector<std::thread> m_workers;
 };
 
