@@ -2,6 +2,8 @@
 
 #include "page_renderer.h"
 
+#include "core/texts.h"
+
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -54,6 +56,11 @@ PageView::PageView(std::shared_ptr<const Document> document, QWidget* parent,
 
     connect(m_renderer.get(), &PageRenderer::Rendered, this, &PageView::OnRendered);
     connect(m_renderer.get(), &PageRenderer::Failed, this, &PageView::OnFailed);
+    connect(&Texts::Instance(), &Texts::LanguageChanged, this, [this] {
+        m_indicator->setText(IndicatorText());
+        PlaceIndicator();
+        viewport()->update(); // the note on a page that could not be shown
+    });
     m_zoom = FitZoom(m_mode);
     Relayout();
     SetCurrent(0);
@@ -113,7 +120,7 @@ QRect PageView::PageRect(int index) const {
 }
 
 QString PageView::IndicatorText() const {
-    return tr("Page %1 / %2").arg(m_current + 1).arg(PageCount());
+    return Tr(TextId::PageIndicator).arg(m_current + 1).arg(PageCount());
 }
 
 QImage PageView::RenderedImage(int page) {
@@ -320,7 +327,7 @@ void PageView::paintEvent(QPaintEvent*) {
         } else if (m_failed.count({i, width})) {
             painter.setPen(QColor(0x70, 0x70, 0x70));
             painter.drawText(rect, Qt::AlignCenter | Qt::TextWordWrap,
-                             tr("This page could not be displayed."));
+                             Tr(TextId::PageNotDisplayed));
         } else if (const QImage* older = m_cache.FindAnyWidth(i)) {
             painter.drawImage(rect, *older);
         }

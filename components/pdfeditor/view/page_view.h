@@ -2,7 +2,7 @@
 // gaps between pages. Zoom: fit width, fit page, or a factor from 10 % to 1600 % (1.0 shows a
 // point as 1/72 inch on a 96 dpi screen); Ctrl+wheel zooms around the pointer. Keys: arrows,
 // PgUp/PgDn, Space / Shift+Space, Home/End, Ctrl+plus / Ctrl+minus. A label at the bottom always
-// says "Page N / M".
+// says "Page N / M", in the interface language (texts.h).
 //
 // Pages render on worker threads (PageRenderer) into a byte-bounded cache (PageCache): the
 // pages on screen first, then their neighbours. Painting never waits: a page not yet rendered
