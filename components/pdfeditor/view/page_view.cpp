@@ -70,12 +70,12 @@ PageView::PageView(std::shared_ptr<const Document> document, QWidget* parent,
 PageView::~PageView() = default;
 
 void PageView::SetZoom(double factor) {
-    m_mode = ZoomMode::Custom;
+    SetMode(ZoomMode::Custom);
     ApplyZoom(Clamp(factor), viewport()->rect().center());
 }
 
 void PageView::SetZoomMode(ZoomMode mode) {
-    m_mode = mode;
+    SetMode(mode);
     if (mode != ZoomMode::Custom) {
         // Fitting keeps the current page at the top rather than some point in the middle.
         const int page = m_current;
@@ -130,6 +130,13 @@ QImage PageView::RenderedImage(int page) {
 
 bool PageView::RenderFailed(int page) const {
     return m_failed.count({page, RenderWidth(page)}) > 0;
+}
+
+void PageView::SetMode(ZoomMode mode) {
+    if (mode != m_mode) {
+        m_mode = mode;
+        emit ZoomModeChanged(mode);
+    }
 }
 
 double PageView::FitZoom(ZoomMode mode) const {
@@ -430,7 +437,7 @@ void PageView::wheelEvent(QWheelEvent* event) {
     }
     const double steps = event->angleDelta().y() / 120.0;
     if (steps != 0) {
-        m_mode = ZoomMode::Custom;
+        SetMode(ZoomMode::Custom);
         ApplyZoom(Clamp(m_zoom * std::pow(1.25, steps)), event->position().toPoint());
     }
     event->accept();

@@ -76,6 +76,8 @@ public:
 signals:
     void CurrentPageChanged(int index);
     void ZoomChanged(double factor);
+    // Fit width, fit page or a chosen factor; a fit mode may keep the factor it had.
+    void ZoomModeChanged(PageView::ZoomMode mode);
     void PageRendered(int index);
     // The first time page 1 has been painted from its rendered image.
     void FirstPagePainted();
@@ -89,6 +91,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void SetMode(ZoomMode mode);
     void Relayout();
     void ApplyZoom(double factor, QPoint anchor);
     double FitZoom(ZoomMode mode) const;
