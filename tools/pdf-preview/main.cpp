@@ -1,18 +1,22 @@
-// pdf-preview: the editor's document tabs and page views alone in a window, with the files
-// given on the command line — for people, screenshots and the benchmarks.
+// pdf-preview: the editor's window contents (menu bar, every command bar, document tabs and
+// page views) alone in a window, with the files given on the command line — for people,
+// screenshots and the benchmarks.
 //
-//   pdf-preview [--first-paint] FILE...
+//   pdf-preview [--first-paint] [--lang zh-CN|en-US] FILE...
+//
+// --lang sets the interface language (the locale's otherwise). Without --first-paint the files
+// may be left out and opened with Open (Ctrl+O), whose dialog the skin UI layer shows.
 //
 // --first-paint prints the milliseconds from process start to the first paint of page 1 of
 // the last file given (the active one), then exits: 0 when it painted, 1 when nothing opened
 // or nothing painted within a minute. The start is the kernel's record of this process (10 ms
 // steps); a benchmark that knows better sets PDF_PREVIEW_LAUNCHED_NS to its CLOCK_MONOTONIC
 // reading, in nanoseconds, just before it started us.
-#include "view/document_tabs.h"
+#include "core/texts.h"
+#include "view/editor_widget.h"
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QMainWindow>
 #include <QScreen>
 #include <QTimer>
 
@@ -74,7 +78,7 @@ double MsSinceStart() {
 }
 
 int Usage() {
-    std::fputs("usage: pdf-preview [--first-paint] FILE...\n", stderr);
+    std::fputs("usage: pdf-preview [--first-paint] [--lang zh-CN|en-US] FILE...\n", stderr);
     return 2;
 }
 
@@ -82,26 +86,36 @@ int Usage() {
 
 int main(int argc, char** argv) {
     bool firstPaint = false;
+    std::string language;
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--first-paint") == 0) {
             firstPaint = true;
+        } else if (std::strcmp(argv[i], "--lang") == 0 && i + 1 < argc) {
+            language = argv[++i];
         } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
             return Usage();
         } else {
             files.push_back(argv[i]);
         }
     }
-    if (files.empty()) {
+    if (firstPaint && files.empty()) {
+        return Usage();
+    }
+    if (!language.empty() && !pdfeditor::Texts::Instance().SetLanguage(language)) {
         return Usage();
     }
 
     QApplication app(argc, argv);
     pdfeditor::DocumentSet documents;
-    QMainWindow window;
+    pdfeditor::EditorWidget window(&documents);
     window.setWindowTitle(QStringLiteral("pdf-preview"));
-    auto* tabs = new pdfeditor::DocumentTabs(&documents);
-    window.setCentralWidget(tabs);
+    for (auto bar : {pdfeditor::CommandBar::MenuBar, pdfeditor::CommandBar::Standard,
+                     pdfeditor::CommandBar::File, pdfeditor::CommandBar::View,
+                     pdfeditor::CommandBar::PageZoom, pdfeditor::CommandBar::PageNav}) {
+        window.SetCommandBarVisible(bar, true);
+    }
+    pdfeditor::DocumentTabs* tabs = window.Tabs();
     StderrReport report;
     NoPassword noPassword;
     tabs->SetFailureReport(&report);

@@ -1,5 +1,7 @@
 #include "document.h"
 
+#include "texts.h"
+
 #include <win32/trace.h>
 
 #include <poppler-qt6.h>
@@ -67,22 +69,22 @@ std::unique_ptr<Poppler::Document> Load(const std::string& hostPath, const std::
 } // namespace
 
 std::string DescribeOpenResult(OpenResult result, const std::string& hostPath) {
-    const std::string name = FromQt(QFileInfo(ToQt(hostPath)).fileName());
+    const QString name = QFileInfo(ToQt(hostPath)).fileName();
     switch (result) {
     case OpenResult::Ok:
-        return name + " is open.";
+        return FromQt(Tr(TextId::OpenOk).arg(name));
     case OpenResult::NeedsPassword:
-        return name + " is protected by a password.";
+        return FromQt(Tr(TextId::OpenNeedsPassword).arg(name));
     case OpenResult::WrongPassword:
-        return "The password does not open " + name + ".";
+        return FromQt(Tr(TextId::OpenWrongPassword).arg(name));
     case OpenResult::Damaged:
-        return name + " is damaged and cannot be opened.";
+        return FromQt(Tr(TextId::OpenDamaged).arg(name));
     case OpenResult::NotPdf:
-        return name + " is not a PDF document.";
+        return FromQt(Tr(TextId::OpenNotPdf).arg(name));
     case OpenResult::Unreadable:
-        return name + " cannot be read (missing, or no permission).";
+        return FromQt(Tr(TextId::OpenUnreadable).arg(name));
     }
-    return name;
+    return FromQt(name);
 }
 
 Document::~Document() = default;

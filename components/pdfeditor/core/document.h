@@ -25,7 +25,8 @@ enum class OpenResult {
     Unreadable,    // missing, a folder, or not readable by us
 };
 
-// A short sentence for a person, naming the file (its last path component).
+// A short sentence for a person in the interface language (texts.h), naming the file (its last
+// path component); UTF-8.
 std::string DescribeOpenResult(OpenResult result, const std::string& hostPath);
 
 struct DocumentInfo {

@@ -2,10 +2,15 @@
 // password outcomes, clear messages for damaged and foreign files, one tab per file.
 #include "view/document_tabs.h"
 
+#include "core/texts.h"
 #include "gui_testing.h"
 #include "sample_files.h"
 
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTabBar>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -146,6 +151,44 @@ TEST_F(DocumentTabsTest, TabsAreMadeForDocumentsAlreadyOpen) {
     DocumentTabs tabs(&m_set);
     EXPECT_EQ(tabs.count(), 2);
     EXPECT_EQ(tabs.currentIndex(), 0);
+}
+
+TEST_F(DocumentTabsTest, DialogsWithoutHooksSpeakTheInterfaceLanguage) {
+    m_tabs->SetPasswordPrompt(nullptr);
+    m_tabs->SetFailureReport(nullptr);
+    ASSERT_TRUE(Texts::Instance().SetLanguage("zh-CN"));
+    // Each dialog is read and answered from inside its own loop, as a person would.
+    QString title, label, ok, cancel;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        title = dialog->windowTitle();
+        label = dialog->labelText();
+        ok = dialog->okButtonText();
+        cancel = dialog->cancelButtonText();
+        dialog->reject();
+    });
+    EXPECT_EQ(m_tabs->Open(m_files.Encrypted("locked.pdf", "right")), OpenResult::NeedsPassword);
+    EXPECT_EQ(title, "输入密码");
+    EXPECT_EQ(label, "locked.pdf 受密码保护。请输入密码：");
+    EXPECT_EQ(ok, "确定");
+    EXPECT_EQ(cancel, "取消");
+
+    QString text, button;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        text = box->text();
+        ASSERT_EQ(box->buttons().size(), 1);
+        button = box->buttons().front()->text();
+        box->accept();
+    });
+    EXPECT_EQ(m_tabs->Open(m_files.Text("letter.pdf", "Dear reader,\n")), OpenResult::NotPdf);
+    EXPECT_EQ(title, "无法打开");
+    EXPECT_EQ(text, "letter.pdf 不是 PDF 文档。");
+    EXPECT_EQ(button, "确定");
+    Texts::Instance().SetLanguage("en-US");
 }
 
 } // namespace

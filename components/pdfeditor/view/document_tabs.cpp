@@ -1,9 +1,12 @@
 #include "document_tabs.h"
 
+#include "core/texts.h"
+
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTabBar>
 
 namespace pdfeditor {
 
@@ -14,16 +17,16 @@ public:
     explicit DialogPrompt(QWidget* parent) : m_parent(parent) {}
     std::optional<std::string> AskPassword(const std::string& hostPath, bool again) override {
         const QString name = QFileInfo(QString::fromStdString(hostPath)).fileName();
-        const QString label =
-            again ? QObject::tr("The password is not right. Password for %1:").arg(name)
-                  : QObject::tr("%1 is protected. Password:").arg(name);
-        bool ok = false;
-        const QString password = QInputDialog::getText(m_parent, QObject::tr("Password"), label,
-                                                       QLineEdit::Password, QString(), &ok);
-        if (!ok) {
+        QInputDialog dialog(m_parent);
+        dialog.setWindowTitle(Tr(TextId::PasswordTitle));
+        dialog.setLabelText(Tr(again ? TextId::PasswordAskAgain : TextId::PasswordAsk).arg(name));
+        dialog.setTextEchoMode(QLineEdit::Password);
+        dialog.setOkButtonText(Tr(TextId::ButtonOk));
+        dialog.setCancelButtonText(Tr(TextId::ButtonCancel));
+        if (dialog.exec() != QDialog::Accepted) {
             return std::nullopt;
         }
-        return password.toStdString();
+        return dialog.textValue().toStdString();
     }
 
 private:
@@ -51,6 +54,11 @@ DocumentTabs::DocumentTabs(DocumentSet* documents, QWidget* parent, PageViewOpti
     });
     connect(this, &QTabWidget::tabCloseRequested, this,
             [this](int index) { m_documents->Close(index); });
+    connect(&Texts::Instance(), &Texts::LanguageChanged, this, [this] {
+        for (int i = 0; i < count(); ++i) {
+            TranslateTab(i);
+        }
+    });
 }
 
 DocumentTabs::~DocumentTabs() {
@@ -67,7 +75,10 @@ OpenResult DocumentTabs::Open(const std::string& hostPath) {
     if (m_report) {
         m_report->ShowOpenFailure(hostPath, result, message);
     } else {
-        QMessageBox::warning(this, tr("Cannot open"), QString::fromStdString(message));
+        QMessageBox box(QMessageBox::Warning, Tr(TextId::CannotOpenTitle),
+                        QString::fromStdString(message), QMessageBox::NoButton, this);
+        box.addButton(Tr(TextId::ButtonOk), QMessageBox::AcceptRole);
+        box.exec();
     }
     return result;
 }
@@ -81,7 +92,15 @@ void DocumentTabs::DocumentOpened(const std::shared_ptr<const Document>& documen
     auto* view = new PageView(document, nullptr, m_viewOptions);
     const int at = insertTab(index, view, QString::fromStdString(document->FileName()));
     setTabToolTip(at, QString::fromStdString(document->Path()));
+    TranslateTab(at);
     m_following = false;
+}
+
+void DocumentTabs::TranslateTab(int index) {
+    // The tab's own text is the file name; only the close button speaks.
+    if (QWidget* close = tabBar()->tabButton(index, QTabBar::RightSide)) {
+        close->setToolTip(Tr(TextId::CloseTabTip));
+    }
 }
 
 void DocumentTabs::DocumentClosed(const std::shared_ptr<const Document>&, int index) {

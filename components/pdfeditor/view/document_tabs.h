@@ -1,7 +1,8 @@
 // A tab per open document, each holding a PageView, kept in step with a DocumentSet: opening,
 // closing and switching in either (the set, or the tab bar) shows in both. Opening asks for
 // passwords and reports failures through hooks, so that the COM face and tests can answer in
-// place of a person; without hooks a password dialog and a message box do. UI thread only.
+// place of a person; without hooks a password dialog and a message box do, in the interface
+// language (texts.h). UI thread only.
 #pragma once
 
 #include "core/document_set.h"
@@ -45,6 +46,7 @@ private:
     void DocumentOpened(const std::shared_ptr<const Document>& document, int index) override;
     void DocumentClosed(const std::shared_ptr<const Document>& document, int index) override;
     void ActiveChanged(int index) override;
+    void TranslateTab(int index);
 
     DocumentSet* m_documents;
     PageViewOptions m_viewOptions;

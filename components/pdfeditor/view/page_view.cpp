@@ -2,6 +2,8 @@
 
 #include "page_renderer.h"
 
+#include "core/texts.h"
+
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -54,6 +56,11 @@ PageView::PageView(std::shared_ptr<const Document> document, QWidget* parent,
 
     connect(m_renderer.get(), &PageRenderer::Rendered, this, &PageView::OnRendered);
     connect(m_renderer.get(), &PageRenderer::Failed, this, &PageView::OnFailed);
+    connect(&Texts::Instance(), &Texts::LanguageChanged, this, [this] {
+        m_indicator->setText(IndicatorText());
+        PlaceIndicator();
+        viewport()->update(); // the note on a page that could not be shown
+    });
     m_zoom = FitZoom(m_mode);
     Relayout();
     SetCurrent(0);
@@ -63,12 +70,12 @@ PageView::PageView(std::shared_ptr<const Document> document, QWidget* parent,
 PageView::~PageView() = default;
 
 void PageView::SetZoom(double factor) {
-    m_mode = ZoomMode::Custom;
+    SetMode(ZoomMode::Custom);
     ApplyZoom(Clamp(factor), viewport()->rect().center());
 }
 
 void PageView::SetZoomMode(ZoomMode mode) {
-    m_mode = mode;
+    SetMode(mode);
     if (mode != ZoomMode::Custom) {
         // Fitting keeps the current page at the top rather than some point in the middle.
         const int page = m_current;
@@ -113,7 +120,7 @@ QRect PageView::PageRect(int index) const {
 }
 
 QString PageView::IndicatorText() const {
-    return tr("Page %1 / %2").arg(m_current + 1).arg(PageCount());
+    return Tr(TextId::PageIndicator).arg(m_current + 1).arg(PageCount());
 }
 
 QImage PageView::RenderedImage(int page) {
@@ -123,6 +130,13 @@ QImage PageView::RenderedImage(int page) {
 
 bool PageView::RenderFailed(int page) const {
     return m_failed.count({page, RenderWidth(page)}) > 0;
+}
+
+void PageView::SetMode(ZoomMode mode) {
+    if (mode != m_mode) {
+        m_mode = mode;
+        emit ZoomModeChanged(mode);
+    }
 }
 
 double PageView::FitZoom(ZoomMode mode) const {
@@ -320,7 +334,7 @@ void PageView::paintEvent(QPaintEvent*) {
         } else if (m_failed.count({i, width})) {
             painter.setPen(QColor(0x70, 0x70, 0x70));
             painter.drawText(rect, Qt::AlignCenter | Qt::TextWordWrap,
-                             tr("This page could not be displayed."));
+                             Tr(TextId::PageNotDisplayed));
         } else if (const QImage* older = m_cache.FindAnyWidth(i)) {
             painter.drawImage(rect, *older);
         }
@@ -423,7 +437,7 @@ void PageView::wheelEvent(QWheelEvent* event) {
     }
     const double steps = event->angleDelta().y() / 120.0;
     if (steps != 0) {
-        m_mode = ZoomMode::Custom;
+        SetMode(ZoomMode::Custom);
         ApplyZoom(Clamp(m_zoom * std::pow(1.25, steps)), event->position().toPoint());
     }
     event->accept();

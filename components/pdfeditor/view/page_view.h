@@ -2,7 +2,7 @@
 // gaps between pages. Zoom: fit width, fit page, or a factor from 10 % to 1600 % (1.0 shows a
 // point as 1/72 inch on a 96 dpi screen); Ctrl+wheel zooms around the pointer. Keys: arrows,
 // PgUp/PgDn, Space / Shift+Space, Home/End, Ctrl+plus / Ctrl+minus. A label at the bottom always
-// says "Page N / M".
+// says "Page N / M", in the interface language (texts.h).
 //
 // Pages render on worker threads (PageRenderer) into a byte-bounded cache (PageCache): the
 // pages on screen first, then their neighbours. Painting never waits: a page not yet rendered
@@ -76,6 +76,8 @@ public:
 signals:
     void CurrentPageChanged(int index);
     void ZoomChanged(double factor);
+    // Fit width, fit page or a chosen factor; a fit mode may keep the factor it had.
+    void ZoomModeChanged(PageView::ZoomMode mode);
     void PageRendered(int index);
     // The first time page 1 has been painted from its rendered image.
     void FirstPagePainted();
@@ -89,6 +91,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void SetMode(ZoomMode mode);
     void Relayout();
     void ApplyZoom(double factor, QPoint anchor);
     double FitZoom(ZoomMode mode) const;

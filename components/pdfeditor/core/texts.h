@@ -1,0 +1,117 @@
+// Every text the editor component shows, in each of its interface languages ("en-US" and
+// "zh-CN"). The language is the process's: one component, one language, switched at run time by
+// the COM face or a tool; widgets listen for LanguageChanged and set their texts again. Texts
+// with arguments hold Qt's "%1" markers, filled in with QString::arg. UI thread only.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <string>
+#include <vector>
+
+namespace pdfeditor {
+
+enum class TextId {
+    // Why a file did not open (DescribeOpenResult); %1 is the file name.
+    OpenOk,
+    OpenNeedsPassword,
+    OpenWrongPassword,
+    OpenDamaged,
+    OpenNotPdf,
+    OpenUnreadable,
+    // The password dialog and the failure message box.
+    PasswordTitle,
+    PasswordAsk,      // %1: file name
+    PasswordAskAgain, // %1: file name
+    CannotOpenTitle,
+    ButtonOk,
+    ButtonCancel,
+    // The page view and the tabs.
+    PageIndicator, // %1: page, %2: page count
+    PageNotDisplayed,
+    CloseTabTip,
+    // Menus.
+    MenuFile,
+    MenuView,
+    MenuGo,
+    // Commands, as menu items (with their mnemonic) ...
+    ActionOpen,
+    ActionClose,
+    ActionFitWidth,
+    ActionFitPage,
+    ActionActualSize,
+    ActionZoomIn,
+    ActionZoomOut,
+    ActionFirstPage,
+    ActionPreviousPage,
+    ActionNextPage,
+    ActionLastPage,
+    ActionGoToPage,
+    // ... and as tool tips of the bars' buttons.
+    TipOpen,
+    TipClose,
+    TipFitWidth,
+    TipFitPage,
+    TipActualSize,
+    TipZoomIn,
+    TipZoomOut,
+    TipZoom,
+    TipFirstPage,
+    TipPreviousPage,
+    TipNextPage,
+    TipLastPage,
+    TipPageNumber,
+    // The entries of the zoom box that are not a percentage.
+    ZoomFitWidth,
+    ZoomFitPage,
+    // The go-to-page dialog.
+    GoToPageTitle,
+    GoToPageLabel, // %1: page count
+    // The command bars' names.
+    BarStandard,
+    BarFile,
+    BarView,
+    BarPageZoom,
+    BarPageNav,
+    // The open dialog.
+    OpenDialogTitle,
+
+    Count // not a text
+};
+
+class Texts : public QObject {
+    Q_OBJECT
+public:
+    // Made on first use, with the language of the locale.
+    static Texts& Instance();
+    // The tags SetLanguage accepts, always in this order: {"zh-CN", "en-US"}.
+    static const std::vector<std::string>& Languages();
+    // What the locale asks for: LC_ALL, else LC_MESSAGES, else LANG (the first one set and not
+    // empty) starting with "zh" gives "zh-CN"; anything else "en-US".
+    static std::string LanguageOfLocale();
+
+    const std::string& Language() const { return m_language; }
+    // An exact tag of Languages(); false, and nothing changes, for any other. LanguageChanged
+    // follows only when the language really changed.
+    bool SetLanguage(const std::string& tag);
+
+    // In the current language.
+    QString Text(TextId id) const;
+    // In a given language; empty for an unknown tag or an id out of range.
+    static QString Text(TextId id, const std::string& language);
+
+signals:
+    void LanguageChanged();
+
+private:
+    Texts();
+
+    std::string m_language;
+};
+
+inline QString Tr(TextId id) {
+    return Texts::Instance().Text(id);
+}
+
+} // namespace pdfeditor

@@ -1,0 +1,27 @@
+// The icons of the editor's command bars and menus, drawn as vectors at whatever size and pixel
+// ratio they are asked for: no icon theme is needed, and they stay sharp on any screen. A
+// disabled icon is the same drawing, faded.
+#pragma once
+
+#include <QIcon>
+
+namespace pdfeditor {
+
+enum class BarIcon {
+    Open,
+    Close,
+    FitWidth,
+    FitPage,
+    ActualSize,
+    ZoomIn,
+    ZoomOut,
+    FirstPage,
+    PreviousPage,
+    NextPage,
+    LastPage,
+    GoToPage,
+};
+
+QIcon MakeBarIcon(BarIcon which);
+
+} // namespace pdfeditor

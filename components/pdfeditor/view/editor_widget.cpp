@@ -1,0 +1,488 @@
+#include "editor_widget.h"
+
+#include "bar_icons.h"
+#include "core/texts.h"
+#include "page_box.h"
+#include "zoom_box.h"
+
+#include <win32/commdlg.h>
+#include <win32/host.h>
+#include <win32/trace.h>
+
+#include <QAction>
+#include <QEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <cwchar>
+#include <optional>
+
+namespace pdfeditor {
+
+namespace {
+
+constexpr int kBarIconSize = 20;
+
+// "Zoom in (Ctrl++)": a button's tip names its key, as the menu item shows it.
+QString TipWithKey(TextId tip, const QAction* action) {
+    const QKeySequence key = action->shortcut();
+    if (key.isEmpty()) {
+        return Tr(tip);
+    }
+    return QStringLiteral("%1 (%2)").arg(Tr(tip), key.toString(QKeySequence::NativeText));
+}
+
+} // namespace
+
+struct EditorWidget::Actions {
+    QAction* open;
+    QAction* close;
+    QAction* fitWidth;
+    QAction* fitPage;
+    QAction* actualSize;
+    QAction* zoomIn;
+    QAction* zoomOut;
+    QAction* firstPage;
+    QAction* previousPage;
+    QAction* nextPage;
+    QAction* lastPage;
+    QAction* goToPage;
+};
+
+EditorWidget::EditorWidget(DocumentSet* documents, QWidget* parent, PageViewOptions options)
+    : QWidget(parent), m_documents(documents) {
+    // A click on the empty desk (nothing open) gives the focus here, so that Ctrl+O works.
+    setFocusPolicy(Qt::ClickFocus);
+    m_layoutTimer.setSingleShot(true);
+    m_layoutTimer.setInterval(0);
+    connect(&m_layoutTimer, &QTimer::timeout, this, &EditorWidget::LayoutChanged);
+
+    CreateActions();
+    CreateMenus();
+    CreateBars();
+    m_tabs = new DocumentTabs(documents, this, options);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_menuBar);
+    layout->addWidget(m_barRow);
+    layout->addWidget(m_tabs, 1);
+    m_menuBar->hide();
+    m_barRow->hide();
+
+    connect(m_tabs, &QTabWidget::currentChanged, this, &EditorWidget::FollowActive);
+    connect(&Texts::Instance(), &Texts::LanguageChanged, this, &EditorWidget::Retranslate);
+    Retranslate();
+    FollowActive();
+}
+
+EditorWidget::~EditorWidget() {
+    // The tabs and their views go first, while the members their signals and events reach
+    // are still alive.
+    disconnect(m_tabs, nullptr, this, nullptr);
+    for (const QMetaObject::Connection& connection : m_viewConnections) {
+        disconnect(connection);
+    }
+    if (m_view) {
+        m_view->removeEventFilter(this);
+    }
+    delete m_tabs;
+}
+
+void EditorWidget::CreateActions() {
+    auto make = [this](const char* name, BarIcon icon) {
+        auto* action = new QAction(MakeBarIcon(icon), QString(), this);
+        action->setObjectName(QString::fromLatin1(name));
+        // Keys work wherever the focus is inside the widget, menu bar shown or not, and
+        // never take a key from the rest of a host's window.
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(action);
+        return action;
+    };
+    m_actions = std::make_unique<Actions>();
+    Actions& a = *m_actions;
+    a.open = make("actionOpen", BarIcon::Open);
+    a.close = make("actionClose", BarIcon::Close);
+    a.fitWidth = make("actionFitWidth", BarIcon::FitWidth);
+    a.fitPage = make("actionFitPage", BarIcon::FitPage);
+    a.actualSize = make("actionActualSize", BarIcon::ActualSize);
+    a.zoomIn = make("actionZoomIn", BarIcon::ZoomIn);
+    a.zoomOut = make("actionZoomOut", BarIcon::ZoomOut);
+    a.firstPage = make("actionFirstPage", BarIcon::FirstPage);
+    a.previousPage = make("actionPreviousPage", BarIcon::PreviousPage);
+    a.nextPage = make("actionNextPage", BarIcon::NextPage);
+    a.lastPage = make("actionLastPage", BarIcon::LastPage);
+    a.goToPage = make("actionGoToPage", BarIcon::GoToPage);
+
+    a.open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    a.close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    a.zoomIn->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Plus));
+    a.zoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    a.goToPage->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    // The fit modes and the actual size show which one is in force.
+    for (QAction* action : {a.fitWidth, a.fitPage, a.actualSize}) {
+        action->setCheckable(true);
+    }
+
+    // Every command ends by putting the bars in step: a command that changes nothing (fit
+    // width when the width fits already) still unchecks the action that was clicked.
+    auto onView = [this](QAction* action, auto command) {
+        connect(action, &QAction::triggered, this, [this, command] {
+            if (m_view) {
+                command(*m_view);
+            }
+            Refresh();
+        });
+    };
+    connect(a.open, &QAction::triggered, this, [this] { ShowOpenDialog(true); });
+    connect(a.close, &QAction::triggered, this, [this] { CloseActive(); });
+    onView(a.fitWidth, [](PageView& view) { view.SetZoomMode(PageView::ZoomMode::FitWidth); });
+    onView(a.fitPage, [](PageView& view) { view.SetZoomMode(PageView::ZoomMode::FitPage); });
+    onView(a.actualSize, [](PageView& view) { view.SetZoom(1.0); });
+    onView(a.zoomIn, [](PageView& view) { view.ZoomIn(); });
+    onView(a.zoomOut, [](PageView& view) { view.ZoomOut(); });
+    onView(a.firstPage, [](PageView& view) { view.GoToPage(0); });
+    onView(a.previousPage, [](PageView& view) { view.GoToPage(view.CurrentPage() - 1); });
+    onView(a.nextPage, [](PageView& view) { view.GoToPage(view.CurrentPage() + 1); });
+    onView(a.lastPage, [](PageView& view) { view.GoToPage(view.PageCount() - 1); });
+    connect(a.goToPage, &QAction::triggered, this, &EditorWidget::ShowGoToPage);
+}
+
+void EditorWidget::CreateMenus() {
+    const Actions& a = *m_actions;
+    m_menuBar = new QMenuBar(this);
+    m_menuBar->setObjectName(QStringLiteral("menuBar"));
+    // Inside a host's window, never the desktop's global menu.
+    m_menuBar->setNativeMenuBar(false);
+    m_fileMenu = m_menuBar->addMenu(QString());
+    m_fileMenu->addActions({a.open, a.close});
+    m_viewMenu = m_menuBar->addMenu(QString());
+    m_viewMenu->addActions({a.fitWidth, a.fitPage, a.actualSize});
+    m_viewMenu->addSeparator();
+    m_viewMenu->addActions({a.zoomIn, a.zoomOut});
+    m_goMenu = m_menuBar->addMenu(QString());
+    m_goMenu->addActions({a.firstPage, a.previousPage, a.nextPage, a.lastPage});
+    m_goMenu->addSeparator();
+    m_goMenu->addAction(a.goToPage);
+}
+
+QToolBar* EditorWidget::NewBar(const char* name) {
+    // A rule between one bar and the next, shown only while bars stand on both sides of it.
+    if (!m_bars.empty()) {
+        auto* rule = new QFrame(m_barRow);
+        rule->setFrameShape(QFrame::VLine);
+        rule->setFrameShadow(QFrame::Sunken);
+        rule->setFixedHeight(kBarIconSize + 4);
+        rule->hide();
+        m_barRow->layout()->addWidget(rule);
+        m_rules.push_back(rule);
+    }
+    auto* bar = new QToolBar(m_barRow);
+    bar->setObjectName(QString::fromLatin1(name));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(QSize(kBarIconSize, kBarIconSize));
+    bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    bar->hide();
+    m_barRow->layout()->addWidget(bar);
+    m_bars.push_back(bar);
+    return bar;
+}
+
+void EditorWidget::CreateBars() {
+    const Actions& a = *m_actions;
+    m_barRow = new QFrame(this);
+    m_barRow->setObjectName(QStringLiteral("commandBars"));
+    auto* row = new QHBoxLayout(m_barRow);
+    row->setContentsMargins(4, 2, 4, 2);
+    row->setSpacing(4);
+
+    m_standardBar = NewBar("standardBar");
+    m_standardBar->addActions({a.open, a.close});
+    m_fileBar = NewBar("fileBar");
+    m_fileBar->addActions({a.open, a.close});
+    m_viewBar = NewBar("viewBar");
+    m_viewBar->addActions({a.fitWidth, a.fitPage, a.actualSize});
+
+    m_zoomBar = NewBar("pageZoomBar");
+    m_zoomBox = new ZoomBox(m_zoomBar);
+    m_zoomBar->addAction(a.zoomOut);
+    m_zoomBar->addWidget(m_zoomBox);
+    m_zoomBar->addAction(a.zoomIn);
+    connect(m_zoomBox, &ZoomBox::ZoomChosen, this, [this](double factor) {
+        if (m_view) {
+            m_view->SetZoom(factor);
+            m_view->setFocus();
+        }
+        Refresh();
+    });
+    connect(m_zoomBox, &ZoomBox::ModeChosen, this, [this](PageView::ZoomMode mode) {
+        if (m_view) {
+            m_view->SetZoomMode(mode);
+            m_view->setFocus();
+        }
+        Refresh();
+    });
+
+    m_navBar = NewBar("pageNavBar");
+    m_pageBox = new PageBox(m_navBar);
+    m_navBar->addActions({a.firstPage, a.previousPage});
+    m_navBar->addWidget(m_pageBox);
+    m_navBar->addActions({a.nextPage, a.lastPage});
+    connect(m_pageBox, &PageBox::PageChosen, this, [this](int index) {
+        if (m_view) {
+            m_view->GoToPage(index);
+            m_view->setFocus();
+        }
+        Refresh();
+    });
+
+    row->addStretch(1);
+}
+
+void EditorWidget::Retranslate() {
+    const Actions& a = *m_actions;
+    const std::pair<QAction*, std::pair<TextId, TextId>> texts[] = {
+        {a.open, {TextId::ActionOpen, TextId::TipOpen}},
+        {a.close, {TextId::ActionClose, TextId::TipClose}},
+        {a.fitWidth, {TextId::ActionFitWidth, TextId::TipFitWidth}},
+        {a.fitPage, {TextId::ActionFitPage, TextId::TipFitPage}},
+        {a.actualSize, {TextId::ActionActualSize, TextId::TipActualSize}},
+        {a.zoomIn, {TextId::ActionZoomIn, TextId::TipZoomIn}},
+        {a.zoomOut, {TextId::ActionZoomOut, TextId::TipZoomOut}},
+        {a.firstPage, {TextId::ActionFirstPage, TextId::TipFirstPage}},
+        {a.previousPage, {TextId::ActionPreviousPage, TextId::TipPreviousPage}},
+        {a.nextPage, {TextId::ActionNextPage, TextId::TipNextPage}},
+        {a.lastPage, {TextId::ActionLastPage, TextId::TipLastPage}},
+        {a.goToPage, {TextId::ActionGoToPage, TextId::GoToPageTitle}},
+    };
+    for (const auto& [action, ids] : texts) {
+        action->setText(Tr(ids.first));
+        action->setToolTip(TipWithKey(ids.second, action));
+    }
+    m_fileMenu->setTitle(Tr(TextId::MenuFile));
+    m_viewMenu->setTitle(Tr(TextId::MenuView));
+    m_goMenu->setTitle(Tr(TextId::MenuGo));
+    m_standardBar->setWindowTitle(Tr(TextId::BarStandard));
+    m_fileBar->setWindowTitle(Tr(TextId::BarFile));
+    m_viewBar->setWindowTitle(Tr(TextId::BarView));
+    m_zoomBar->setWindowTitle(Tr(TextId::BarPageZoom));
+    m_navBar->setWindowTitle(Tr(TextId::BarPageNav));
+}
+
+void EditorWidget::SetCommandBarVisible(CommandBar bar, bool visible) {
+    switch (bar) {
+    case CommandBar::MenuBar:
+        m_menuBar->setVisible(visible);
+        return;
+    case CommandBar::Standard:
+        m_standardBar->setVisible(visible);
+        break;
+    case CommandBar::File:
+        m_fileBar->setVisible(visible);
+        break;
+    case CommandBar::View:
+        m_viewBar->setVisible(visible);
+        break;
+    case CommandBar::PageZoom:
+        m_zoomBar->setVisible(visible);
+        break;
+    case CommandBar::PageNav:
+        m_navBar->setVisible(visible);
+        break;
+    }
+    bool before = false;
+    for (size_t i = 0; i < m_bars.size(); ++i) {
+        const bool shown = !m_bars[i]->isHidden();
+        if (i > 0) {
+            m_rules[i - 1]->setVisible(shown && before);
+        }
+        before = before || shown;
+    }
+    m_barRow->setVisible(before);
+}
+
+bool EditorWidget::IsCommandBarVisible(CommandBar bar) const {
+    // Hidden means switched off, whether or not the widget itself is on screen yet.
+    switch (bar) {
+    case CommandBar::MenuBar:
+        return !m_menuBar->isHidden();
+    case CommandBar::Standard:
+        return !m_standardBar->isHidden();
+    case CommandBar::File:
+        return !m_fileBar->isHidden();
+    case CommandBar::View:
+        return !m_viewBar->isHidden();
+    case CommandBar::PageZoom:
+        return !m_zoomBar->isHidden();
+    case CommandBar::PageNav:
+        return !m_navBar->isHidden();
+    }
+    return false;
+}
+
+int EditorWidget::ShowOpenDialog(bool several) {
+    // A Windows filter: name and patterns, each NUL-terminated, and an empty text to end.
+    static const wchar_t kFilter[] = L"PDF\0*.pdf\0";
+    const std::wstring title = Tr(TextId::OpenDialogTitle).toStdWString();
+    // Room for a good many names when several are chosen; one spare NUL past what the dialog
+    // may fill, so that reading the answer always stops inside the buffer.
+    std::vector<WCHAR> answer(several ? 1 << 16 : 1 << 12, L'\0');
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = m_dialogOwner;
+    dialog.lpstrFilter = kFilter;
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = answer.data();
+    dialog.nMaxFile = static_cast<DWORD>(answer.size() - 1);
+    dialog.lpstrTitle = title.c_str();
+    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
+                   OFN_NOCHANGEDIR | (several ? OFN_ALLOWMULTISELECT : 0);
+    if (!GetOpenFileNameW(&dialog)) {
+        if (const DWORD error = CommDlgExtendedError()) {
+            win32::Trace("editor", "open dialog failed: error 0x%x", static_cast<unsigned>(error));
+        }
+        return 0;
+    }
+
+    // One file is its full path; several are the folder, then each name.
+    std::vector<std::wstring> files;
+    const std::wstring first = answer.data();
+    const WCHAR* name = answer.data() + first.size() + 1;
+    if (several && *name) {
+        const std::wstring folder = first.back() == L'\\' ? first : first + L'\\';
+        for (; *name; name += std::wcslen(name) + 1) {
+            files.push_back(folder + name);
+        }
+    } else {
+        files.push_back(first);
+    }
+    int opened = 0;
+    for (const std::wstring& file : files) {
+        const std::string hostPath = win32::host::ToHostPath(file);
+        if (hostPath.empty()) {
+            win32::Trace("editor", "open dialog: no drive maps %s",
+                         win32::host::WideToUtf8(file).c_str());
+            continue;
+        }
+        opened += m_tabs->Open(hostPath) == OpenResult::Ok;
+    }
+    return opened;
+}
+
+bool EditorWidget::CloseActive() {
+    const int active = m_documents->ActiveIndex();
+    return active >= 0 && m_documents->Close(active);
+}
+
+void EditorWidget::FollowActive() {
+    PageView* view = m_tabs->ActiveView();
+    if (view != m_view) {
+        for (const QMetaObject::Connection& connection : m_viewConnections) {
+            disconnect(connection);
+        }
+        m_viewConnections.clear();
+        if (m_view) {
+            m_view->removeEventFilter(this);
+        }
+        m_view = view;
+        if (view) {
+            m_viewConnections = {
+                connect(view, &PageView::CurrentPageChanged, this, &EditorWidget::Refresh),
+                connect(view, &PageView::ZoomChanged, this,
+                        [this] {
+                            Refresh();
+                            ScheduleLayoutChanged();
+                        }),
+                connect(view, &PageView::ZoomModeChanged, this,
+                        [this] {
+                            Refresh();
+                            ScheduleLayoutChanged();
+                        }),
+            };
+            view->installEventFilter(this);
+        }
+        ScheduleLayoutChanged();
+    }
+    Refresh();
+}
+
+bool EditorWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_view && event->type() == QEvent::Resize) {
+        ScheduleLayoutChanged();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void EditorWidget::Refresh() {
+    const Actions& a = *m_actions;
+    PageView* view = m_view;
+    const int page = view ? view->CurrentPage() : 0;
+    const int pages = view ? view->PageCount() : 0;
+    const double zoom = view ? view->Zoom() : 1.0;
+    const PageView::ZoomMode mode = view ? view->Mode() : PageView::ZoomMode::Custom;
+    const bool open = view != nullptr;
+
+    a.close->setEnabled(open);
+    a.fitWidth->setEnabled(open);
+    a.fitPage->setEnabled(open);
+    a.actualSize->setEnabled(open);
+    a.zoomIn->setEnabled(open && zoom < PageView::kMaxZoom - 1e-6);
+    a.zoomOut->setEnabled(open && zoom > PageView::kMinZoom + 1e-6);
+    a.firstPage->setEnabled(open && page > 0);
+    a.previousPage->setEnabled(open && page > 0);
+    a.nextPage->setEnabled(open && page < pages - 1);
+    a.lastPage->setEnabled(open && page < pages - 1);
+    a.goToPage->setEnabled(open);
+    a.fitWidth->setChecked(open && mode == PageView::ZoomMode::FitWidth);
+    a.fitPage->setChecked(open && mode == PageView::ZoomMode::FitPage);
+    a.actualSize->setChecked(open && mode == PageView::ZoomMode::Custom &&
+                             std::abs(zoom - 1.0) < 1e-9);
+
+    m_zoomBox->setEnabled(open);
+    m_zoomBox->ShowZoom(open ? std::optional<double>(zoom) : std::nullopt);
+    m_pageBox->setEnabled(open);
+    m_pageBox->ShowPage(page, pages);
+}
+
+void EditorWidget::ShowGoToPage() {
+    if (!m_view) {
+        return;
+    }
+    // With the page box on screen, going to a page is typing into it.
+    if (!m_navBar->isHidden() && isVisible()) {
+        m_pageBox->Edit()->setFocus(Qt::ShortcutFocusReason);
+        m_pageBox->Edit()->selectAll();
+        return;
+    }
+    auto* dialog = new QInputDialog(this);
+    dialog->setObjectName(QStringLiteral("goToPageDialog"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(Tr(TextId::GoToPageTitle));
+    dialog->setLabelText(Tr(TextId::GoToPageLabel).arg(m_view->PageCount()));
+    dialog->setInputMode(QInputDialog::IntInput);
+    dialog->setIntRange(1, m_view->PageCount());
+    dialog->setIntValue(m_view->CurrentPage() + 1);
+    dialog->setOkButtonText(Tr(TextId::ButtonOk));
+    dialog->setCancelButtonText(Tr(TextId::ButtonCancel));
+    // The view it was asked for, even when another tab becomes active meanwhile.
+    QPointer<PageView> view = m_view;
+    connect(dialog, &QInputDialog::intValueSelected, this, [this, view](int number) {
+        if (view) {
+            view->GoToPage(number - 1);
+        }
+        Refresh();
+    });
+    // Not modal in the event loop's sense: a host's calls keep arriving while it is open.
+    dialog->open();
+}
+
+} // namespace pdfeditor

@@ -1,0 +1,103 @@
+// What the editor component shows in its window: a menu bar, a row of command bars, and the
+// document tabs. Every bar starts hidden; the host switches on the ones it wants. The commands
+// act on the active document's page view, and the bars follow it (page number, zoom, what can
+// be done from here), disabled while nothing is open. Texts follow the interface language
+// (texts.h). Keys: Ctrl+O opens, Ctrl+W closes, while the focus is inside the widget.
+// UI thread only.
+#pragma once
+
+#include "document_tabs.h"
+
+#include <win32/types.h>
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QToolBar;
+
+namespace pdfeditor {
+
+class PageBox;
+class ZoomBox;
+
+enum class CommandBar { MenuBar, Standard, File, View, PageZoom, PageNav };
+
+class EditorWidget : public QWidget {
+    Q_OBJECT
+public:
+    // The set is not owned and must outlive the widget.
+    explicit EditorWidget(DocumentSet* documents, QWidget* parent = nullptr,
+                          PageViewOptions options = {});
+    ~EditorWidget() override;
+
+    DocumentTabs* Tabs() const { return m_tabs; }
+
+    // All hidden at first. The row of tool bars takes no room while none of them shows.
+    void SetCommandBarVisible(CommandBar bar, bool visible);
+    bool IsCommandBarVisible(CommandBar bar) const;
+
+    // The open dialog (GetOpenFileNameW, filter "PDF" *.pdf; several files when `several`):
+    // opens each chosen file through Tabs()->Open, which reports the failures. Returns how many
+    // opened (a file already open counts: it becomes active); 0 after a cancel.
+    int ShowOpenDialog(bool several);
+    // Closes the active document, as the Close command does; false when none is open.
+    bool CloseActive();
+
+    // The window that owns the open dialog (the control's window); none at first.
+    void SetDialogOwner(HWND owner) { m_dialogOwner = owner; }
+
+signals:
+    // The active view's layout settled: its zoom or zoom mode changed, it was resized, or
+    // another view became the active one. A burst of changes within one pass of the event loop
+    // is one signal.
+    void LayoutChanged();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Actions;
+
+    void CreateActions();
+    void CreateMenus();
+    void CreateBars();
+    QToolBar* NewBar(const char* name);
+    void Retranslate();
+    // Starts following the tabs' active view (none when nothing is open).
+    void FollowActive();
+    // Puts the bars in step with the active view.
+    void Refresh();
+    void ShowGoToPage();
+    void ScheduleLayoutChanged() { m_layoutTimer.start(); }
+
+    DocumentSet* m_documents;
+    DocumentTabs* m_tabs = nullptr;
+    std::unique_ptr<Actions> m_actions;
+    QMenuBar* m_menuBar = nullptr;
+    QMenu* m_fileMenu = nullptr;
+    QMenu* m_viewMenu = nullptr;
+    QMenu* m_goMenu = nullptr;
+    QWidget* m_barRow = nullptr;
+    QToolBar* m_standardBar = nullptr;
+    QToolBar* m_fileBar = nullptr;
+    QToolBar* m_viewBar = nullptr;
+    QToolBar* m_zoomBar = nullptr;
+    QToolBar* m_navBar = nullptr;
+    std::vector<QToolBar*> m_bars; // in the row's order
+    std::vector<QWidget*> m_rules; // m_rules[i] stands before m_bars[i + 1]
+    ZoomBox* m_zoomBox = nullptr;
+    PageBox* m_pageBox = nullptr;
+    QPointer<PageView> m_view;
+    std::vector<QMetaObject::Connection> m_viewConnections;
+    QTimer m_layoutTimer;
+    HWND m_dialogOwner = nullptr;
+};
+
+} // namespace pdfeditor
