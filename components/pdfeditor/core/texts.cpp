@@ -72,6 +72,7 @@ constexpr Entry kTexts[] = {
     {TextId::BarPageZoom, "Zoom", "缩放"},
     {TextId::BarPageNav, "Page Navigation", "页面导航"},
     {TextId::OpenDialogTitle, "Open", "打开"},
+    {TextId::EmptyHint, "Open a PDF document with Ctrl+O.", "按 Ctrl+O 打开 PDF 文档。"},
 };
 
 constexpr bool EveryIdInItsPlace() {

@@ -76,6 +76,8 @@ enum class TextId {
     BarPageNav,
     // The open dialog.
     OpenDialogTitle,
+    // Shown on the empty desk while nothing is open.
+    EmptyHint,
 
     Count // not a text
 };

@@ -65,6 +65,13 @@ DocumentTabs::~DocumentTabs() {
     m_documents->RemoveListener(this);
 }
 
+void DocumentTabs::SetDeskColor(const QColor& color) {
+    m_viewOptions.desk = color;
+    for (int i = 0; i < count(); ++i) {
+        ViewAt(i)->SetDeskColor(color);
+    }
+}
+
 OpenResult DocumentTabs::Open(const std::string& hostPath) {
     DialogPrompt dialog(this);
     const OpenResult result = m_documents->Open(hostPath, m_prompt ? m_prompt : &dialog);

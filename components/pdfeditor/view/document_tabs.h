@@ -33,6 +33,8 @@ public:
     // Null puts the dialogs back. Not owned.
     void SetPasswordPrompt(PasswordPrompt* prompt) { m_prompt = prompt; }
     void SetFailureReport(OpenFailureReport* report) { m_report = report; }
+    // The desk behind the pages of every view, now and to come; invalid for the standard one.
+    void SetDeskColor(const QColor& color);
 
     // Opens a host path in a new tab, or switches to its tab when it is open already.
     // NeedsPassword when the prompt was cancelled; other failures go to the report as well.

@@ -14,6 +14,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -68,6 +69,11 @@ EditorWidget::EditorWidget(DocumentSet* documents, QWidget* parent, PageViewOpti
     CreateMenus();
     CreateBars();
     m_tabs = new DocumentTabs(documents, this, options);
+    m_emptyHint = new QLabel(m_tabs);
+    m_emptyHint->setAlignment(Qt::AlignCenter);
+    m_emptyHint->setStyleSheet(QStringLiteral("color: #8a8f94; font-size: 14px;"));
+    m_emptyHint->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_tabs->installEventFilter(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -276,6 +282,7 @@ void EditorWidget::Retranslate() {
     m_viewBar->setWindowTitle(Tr(TextId::BarView));
     m_zoomBar->setWindowTitle(Tr(TextId::BarPageZoom));
     m_navBar->setWindowTitle(Tr(TextId::BarPageNav));
+    m_emptyHint->setText(Tr(TextId::EmptyHint));
 }
 
 void EditorWidget::SetCommandBarVisible(CommandBar bar, bool visible) {
@@ -419,6 +426,9 @@ bool EditorWidget::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_view && event->type() == QEvent::Resize) {
         ScheduleLayoutChanged();
     }
+    if (watched == m_tabs && event->type() == QEvent::Resize) {
+        m_emptyHint->setGeometry(m_tabs->rect());
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -430,6 +440,11 @@ void EditorWidget::Refresh() {
     const double zoom = view ? view->Zoom() : 1.0;
     const PageView::ZoomMode mode = view ? view->Mode() : PageView::ZoomMode::Custom;
     const bool open = view != nullptr;
+    m_emptyHint->setVisible(m_emptyHintWanted && m_tabs->count() == 0);
+    if (!m_emptyHint->isHidden()) {
+        m_emptyHint->setGeometry(m_tabs->rect());
+        m_emptyHint->raise();
+    }
 
     a.close->setEnabled(open);
     a.fitWidth->setEnabled(open);
@@ -483,6 +498,15 @@ void EditorWidget::ShowGoToPage() {
     });
     // Not modal in the event loop's sense: a host's calls keep arriving while it is open.
     dialog->open();
+}
+
+void EditorWidget::SetEmptyHintVisible(bool visible) {
+    m_emptyHintWanted = visible;
+    Refresh();
+}
+
+bool EditorWidget::IsEmptyHintShown() const {
+    return !m_emptyHint->isHidden();
 }
 
 } // namespace pdfeditor

@@ -18,6 +18,7 @@
 #include <vector>
 
 class QAction;
+class QLabel;
 class QMenu;
 class QMenuBar;
 class QToolBar;
@@ -52,6 +53,12 @@ public:
 
     // The window that owns the open dialog (the control's window); none at first.
     void SetDialogOwner(HWND owner) { m_dialogOwner = owner; }
+    // A line on the empty desk saying how to open a document, while nothing is open; shown at
+    // first. A host with a start page of its own turns it off.
+    void SetEmptyHintVisible(bool visible);
+    bool IsEmptyHintShown() const;
+    // The desk behind the pages; invalid for the standard dark grey.
+    void SetDeskColor(const QColor& color) { m_tabs->SetDeskColor(color); }
 
 signals:
     // The active view's layout settled: its zoom or zoom mode changed, it was resized, or
@@ -98,6 +105,8 @@ private:
     std::vector<QMetaObject::Connection> m_viewConnections;
     QTimer m_layoutTimer;
     HWND m_dialogOwner = nullptr;
+    QLabel* m_emptyHint = nullptr;
+    bool m_emptyHintWanted = true;
 };
 
 } // namespace pdfeditor

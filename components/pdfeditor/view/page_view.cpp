@@ -69,6 +69,11 @@ PageView::PageView(std::shared_ptr<const Document> document, QWidget* parent,
 
 PageView::~PageView() = default;
 
+void PageView::SetDeskColor(const QColor& color) {
+    m_options.desk = color;
+    viewport()->update();
+}
+
 void PageView::SetZoom(double factor) {
     SetMode(ZoomMode::Custom);
     ApplyZoom(Clamp(factor), viewport()->rect().center());
@@ -311,7 +316,7 @@ void PageView::OnFailed(int page, int width) {
 
 void PageView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
-    painter.fillRect(viewport()->rect(), kDesk);
+    painter.fillRect(viewport()->rect(), m_options.desk.isValid() ? m_options.desk : kDesk);
     if (m_pages.empty()) {
         return;
     }

@@ -14,6 +14,7 @@
 #include "page_cache.h"
 
 #include <QAbstractScrollArea>
+#include <QColor>
 
 #include <memory>
 #include <set>
@@ -29,6 +30,8 @@ class PageRenderer;
 struct PageViewOptions {
     qint64 cacheBytes = 256ll << 20;
     int renderThreads = 2;
+    // Behind and between the pages; invalid for the standard dark grey.
+    QColor desk;
 };
 
 class PageView : public QAbstractScrollArea {
@@ -72,6 +75,9 @@ public:
     // Whether the page failed to render at the current zoom.
     bool RenderFailed(int page) const;
     const PageCache& Cache() const { return m_cache; }
+
+    // Invalid puts back the standard dark grey.
+    void SetDeskColor(const QColor& color);
 
 signals:
     void CurrentPageChanged(int index);
