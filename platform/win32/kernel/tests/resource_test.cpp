@@ -34,7 +34,9 @@ std::string FindLanguage(LPCWSTR name, LPCWSTR type, WORD language) {
 }
 
 std::string SourceFile(const std::string& relative) {
-    std::ifstream in(fs::path(__FILE__).parent_path() / relative, std::ios::binary);
+    // From the build's own record of this folder: __FILE__ may be relative to where the compiler
+    // ran (a compiler cache rewrites it so), not to where the tests run.
+    std::ifstream in(fs::path(WIN32_KERNEL_TESTS_DIR) / relative, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
