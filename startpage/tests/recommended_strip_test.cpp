@@ -9,7 +9,12 @@
 
 #include <varnix/util/utf8.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -177,4 +182,33 @@ TEST(ImageFile, OnlyCompletePicturesAreReadable) {
         DeleteFileW(path.c_str());
     }
     EXPECT_FALSE(startpage::IsReadableImageFile(folder + L"missing.png"));
+}
+
+TEST_F(RecommendedStrip, AClickOpensOnlyWebAddresses) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / ("strip-open-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    const fs::path handler = folder / "record.sh";
+    std::ofstream(handler)
+        << "#!/bin/sh\nprintf '%s\\n--\\n' \"$1\" >> \"$(dirname \"$0\")/log\"\n";
+    fs::permissions(handler, fs::perms::owner_all);
+    testsupport::ScopedEnv open("WIN32_OPEN_HANDLER", handler.string());
+
+    ServeList(R"([{"regkey": "nosuchapp", "url": "file:///etc/passwd"},
+                  {"regkey": "nosuchapp", "url": "calc.exe"},
+                  {"regkey": "nosuchapp", "url": "https://example.com/app"}])");
+    ObservedPage* page = OpenPage();
+    ASSERT_TRUE(WaitForSoftwareList());
+    ASSERT_EQ(page->Strip()->GetCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        Click(*page, Button(i));
+    }
+    std::string log;
+    ASSERT_TRUE(PumpUntil([&] {
+        std::ifstream in(folder / "log");
+        log.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return log.find("--\n") != std::string::npos;
+    }));
+    EXPECT_EQ(log, "https://example.com/app\n--\n");
+    fs::remove_all(folder);
 }
