@@ -1,7 +1,7 @@
 // window-preview: opens one of the library's windows with the program's own skin, so that a
 // person (or a screenshot under Xvfb) can see and use it without the rest of the program.
 //
-//   window-preview msgbox | update | login | download [ADDRESS] | layout FILE.xml
+//   window-preview msgbox | update | login | download [ADDRESS] | layout FILE.xml | startpage
 //
 // The login and download windows talk to the service at VELMORA_SERVICE_URL (service-sim in
 // practice). The window's result is printed when it closes.
@@ -9,6 +9,7 @@
 
 #include "layout_window.h"
 #include "skin_loader.h"
+#include "start_page_preview.h"
 
 #include <varnix/service/http_action.h>
 #include <varnix/service/messages.h>
@@ -36,7 +37,8 @@ const wchar_t kReleaseNotes[] = L"新版本 2.6.0.0 更新内容:\n"
 
 int Usage() {
     std::fputs(
-        "usage: window-preview msgbox | update | login | download [ADDRESS] | layout FILE.xml\n",
+        "usage: window-preview msgbox | update | login | download [ADDRESS] | layout FILE.xml |"
+        " startpage\n",
         stderr);
     return 2;
 }
@@ -123,6 +125,8 @@ int main(int argc, char** argv) {
         result = ShowLogin();
     } else if (which == "download") {
         result = ShowDownload(argc > 2 ? argv[2] : nullptr);
+    } else if (which == "startpage") {
+        result = ShowStartPage();
     } else if (which == "layout" && argc > 2) {
         result = ShowLayout(argv[2]);
     } else {
