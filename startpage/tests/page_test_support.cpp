@@ -28,7 +28,8 @@ DuiLib::CDuiString StandInOwner::GetSkinFile() {
 
 LRESULT StandInOwner::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
     if (msg == WM_DROPFILES || msg == UM_OPEN_DOCUMENT || msg == UM_CHECK_UPDATE ||
-        msg == UM_CONTACT_SERVICE || msg == UM_LOGIN) {
+        msg == UM_CONTACT_SERVICE || msg == UM_LOGIN || msg == UM_DOC_RESTRICTED ||
+        msg == UM_DOC_SCANNED) {
         std::wstring text;
         if (msg == UM_OPEN_DOCUMENT && wParam == 2 && lParam) {
             text = reinterpret_cast<const wchar_t*>(lParam);

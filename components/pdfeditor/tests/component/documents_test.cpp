@@ -264,6 +264,10 @@ TEST_F(DocumentsTest, EventsFollowOpenSwitchAndCloseInOrder) {
     const LONG changed = Id(L"e.activeDocChanged");
     const std::string a = m_files.TextPages("a.pdf", 1);
     const std::string b = m_files.TextPages("b.pdf", 1);
+    {
+        DialogAnswerer person; // a file that does not open changes nothing a host hears of
+        ASSERT_EQ(Open(m_files.Damaged("broken.pdf")), E_FAIL);
+    }
     ASSERT_EQ(Open(a), S_OK);
     ASSERT_EQ(Open(b), S_OK);
     ASSERT_EQ(Open(a), S_OK); // switches back
