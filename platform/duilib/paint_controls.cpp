@@ -125,6 +125,9 @@ void CButtonUI::DoPaint(void* raw) {
     duilib::DrawImage(context, m_foreImage.Str(), m_pos);
     duilib::PaintText(context, m_text.Str(), m_pos, LabelLook(*this, text));
     duilib::PaintBorder(context, *this);
+    if (m_manager && m_manager->GetFocus() == this && m_manager->ShowsFocusMark()) {
+        duilib::PaintFocusMark(context, m_pos);
+    }
 }
 
 void CProgressUI::DoPaint(void* raw) {

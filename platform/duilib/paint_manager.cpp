@@ -152,12 +152,20 @@ void CPaintManagerUI::ReapControl(CControlUI* control) {
     if (m_pressed == control) {
         m_pressed = nullptr;
     }
+    if (m_focus == control) {
+        m_focus = nullptr;
+    }
 }
 
-bool CPaintManagerUI::MessageHandler(UINT msg, WPARAM /*wParam*/, LPARAM lParam,
-                                     LRESULT& /*result*/) {
+bool CPaintManagerUI::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     const POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     switch (msg) {
+    case WM_KEYDOWN:
+        if (HandleKeyDown(wParam, lParam)) {
+            result = 0;
+            return true;
+        }
+        break;
     case WM_MOUSEMOVE: {
         CControlUI* hot = FindControl(pt);
         if (hot != m_hot) {

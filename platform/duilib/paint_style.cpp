@@ -61,6 +61,20 @@ void PaintBorder(const PaintContext& context, const DuiLib::CControlUI& control)
     painter.restore();
 }
 
+void PaintFocusMark(const PaintContext& context, const RECT& area) {
+    const QRect frame = ToQRect(area).adjusted(2, 2, -3, -3);
+    if (frame.width() <= 0 || frame.height() <= 0) {
+        return;
+    }
+    QPainter& painter = *context.painter;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(QColor(0x33, 0x33, 0x33), 1, Qt::DotLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(frame);
+    painter.restore();
+}
+
 void PaintText(const PaintContext& context, const std::wstring& text, const RECT& area,
                const TextLook& look) {
     if (text.empty()) {

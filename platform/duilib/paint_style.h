@@ -34,6 +34,9 @@ void FillBox(const PaintContext& context, const RECT& area, DWORD color, SIZE ro
 // The control's border (bordersize, bordercolor, borderround), drawn inside its rectangle.
 void PaintBorder(const PaintContext& context, const DuiLib::CControlUI& control);
 
+// The keyboard focus: a dotted frame just inside `area`.
+void PaintFocusMark(const PaintContext& context, const RECT& area);
+
 // How a piece of text is drawn.
 struct TextLook {
     DWORD color = 0; // 0: the layer's dark grey

@@ -2,6 +2,7 @@
 
 #include "duilib/UIControl.h"
 #include "hosted_widgets.h"
+#include "key_input.h"
 #include "painter.h"
 
 #include "win32/host.h"
@@ -9,6 +10,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -45,7 +47,8 @@ HostWidget::HostWidget(HWND hwnd, DWORD style, DWORD exStyle, QWidget* owner)
     : QWidget(owner, FlagsFor(style, exStyle)), m_hwnd(hwnd) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setAcceptDrops(true);
-    setMouseTracking(true); // hot states and tooltips follow the mouse
+    setMouseTracking(true);          // hot states and tooltips follow the mouse
+    setFocusPolicy(Qt::StrongFocus); // keys come here when nothing inside wants them
 }
 
 void HostWidget::Detach() {
@@ -157,6 +160,48 @@ void HostWidget::closeEvent(QCloseEvent* event) {
     event->ignore();
     if (m_hwnd) {
         SendMessageW(m_hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+}
+
+bool HostWidget::event(QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void HostWidget::keyPressEvent(QKeyEvent* event) {
+    if (!AcceptsInput()) {
+        event->ignore();
+        return;
+    }
+    NoteModifiers(*event);
+    const WPARAM vk = VirtualKeyOf(*event);
+    const LPARAM param = KeyParam(*event, false);
+    if (vk) {
+        SendMessageW(m_hwnd, WM_KEYDOWN, vk, param);
+    }
+    // What TranslateMessage would add; the window may have gone with the key press.
+    for (WPARAM ch : CharactersOf(*event)) {
+        if (!m_hwnd) {
+            break;
+        }
+        SendMessageW(m_hwnd, WM_CHAR, ch, param);
+    }
+}
+
+void HostWidget::keyReleaseEvent(QKeyEvent* event) {
+    if (!AcceptsInput()) {
+        event->ignore();
+        return;
+    }
+    NoteModifiers(*event);
+    if (const WPARAM vk = VirtualKeyOf(*event)) {
+        SendMessageW(m_hwnd, WM_KEYUP, vk, KeyParam(*event, true));
     }
 }
 

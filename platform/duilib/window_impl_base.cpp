@@ -34,6 +34,10 @@ void WindowImplBase::OnClick(TNotifyUI& msg) {
     }
 }
 
+void WindowImplBase::OnCancel() {
+    Close(IDCANCEL);
+}
+
 LRESULT WindowImplBase::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     BOOL handled = TRUE;
@@ -69,6 +73,13 @@ LRESULT WindowImplBase::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     if (m_PaintManager.MessageHandler(msg, wParam, lParam, result)) {
         return result;
+    }
+    // A held Esc closes once; a child window is part of another and leaves closing to it.
+    constexpr LPARAM kWasDown = 1 << 30;
+    if (msg == WM_KEYDOWN && wParam == VK_ESCAPE && !(lParam & kWasDown) &&
+        !(GetWindowLongW(m_hWnd, GWL_STYLE) & WS_CHILD)) {
+        OnCancel();
+        return 0;
     }
     return CWindowWnd::HandleMessage(msg, wParam, lParam);
 }

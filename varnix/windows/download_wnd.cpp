@@ -61,6 +61,8 @@ void DownloadWnd::InitWindow() {
     m_promptLbl = Find<CLabelUI>(m_PaintManager, UniversialConst::PROMPT_LABEL, L"Label");
     m_progressLbl = Find<CLabelUI>(m_PaintManager, UniversialConst::PROGRESS_LABEL, L"Label");
     m_progressProg = Find<CProgressUI>(m_PaintManager, UniversialConst::PROGRESS_BAR, L"Progress");
+    // Esc is the close button, and goes through the owner's close handler as a click would.
+    m_PaintManager.SetCancelButton(UniversialConst::CLOSE_BUTTON);
     if (m_mode == WINDOW_DOWNLOAD) {
         // An empty directory puts the file in the system's temporary folder.
         m_record = HttpAction::GetInstance()->PullPackage(m_hWnd, 0, m_address, m_fileName, "");
@@ -103,9 +105,16 @@ LRESULT DownloadWnd::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam,
 }
 
 void DownloadWnd::OnClick(TNotifyUI& msg) {
-    if (!msg.pSender || msg.pSender->GetName() != UniversialConst::CLOSE_BUTTON) {
-        return;
+    if (msg.pSender && msg.pSender->GetName() == UniversialConst::CLOSE_BUTTON) {
+        CloseByUser();
     }
+}
+
+void DownloadWnd::OnCancel() {
+    CloseByUser();
+}
+
+void DownloadWnd::CloseByUser() {
     if (m_close) {
         m_close(m_hWnd, m_record);
         return;

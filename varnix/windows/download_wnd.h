@@ -64,6 +64,8 @@ protected:
     void InitWindow() override;
     void Notify(DuiLib::TNotifyUI& msg) override;
     void OnClick(DuiLib::TNotifyUI& msg) override;
+    // Esc, when the skin has no close button to press: as a click on it.
+    void OnCancel() override;
     void OnFinalMessage(HWND hWnd) override;
     LRESULT HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     LRESULT OnSysCommand(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
@@ -71,6 +73,9 @@ protected:
 
 private:
     void ShowProgress(const ProgressInfo& progress);
+    // The close button's work: the owner's close handler when one was given, else stop the
+    // download and close with 0.
+    void CloseByUser();
 
     DuiLib::CLabelUI* m_promptLbl = nullptr;
     DuiLib::CLabelUI* m_progressLbl = nullptr;

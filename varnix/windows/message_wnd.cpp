@@ -20,20 +20,26 @@ constexpr ButtonState Shown(LPCWSTR caption) {
     return ButtonState{ButtonState::kShown, caption};
 }
 
+// The buttons Enter and Esc press go by what a button says, not by its name: in the save
+// layout "retrybtn" is the one captioned 取消, and "cancelbtn" saves. Without a cancelling
+// button, Esc closes the box with the cancel result (OnCancel). The names are spelt out, as
+// UniversialConst's may not be set yet while this table is.
 struct Layout {
     BUTTON_TYPE type;
     ButtonState retry, ok, cancel, close;
+    LPCWSTR enterButton;
+    LPCWSTR escButton;
 };
 
 const Layout kLayouts[] = {
-    {BUTTON_OK_CANCEL, kHidden, kShown, kShown, kHidden},
-    {BUTTON_OK, kHidden, kShown, kHidden, kHidden},
-    {BUTTON_CONTINUE_CANCEL, kHidden, Shown(L"继续"), kShown, kHidden},
-    {BUTTON_OK_CONTINUE, kHidden, Shown(L"确定"), Shown(L"继续"), kHidden},
-    {BUTTON_CANCEL_OK_SAVE, Shown(L"取消"), kShown, Shown(L"保存"), kSkin},
-    {BUTTON_CANCEL_ONLY, kHidden, kHidden, kShown, kSkin},
-    {BUTTON_RETRY_CANCEL, kShown, kHidden, kShown, kSkin},
-    {BUTTON_NONE, kHidden, kHidden, kHidden, kSkin},
+    {BUTTON_OK_CANCEL, kHidden, kShown, kShown, kHidden, L"okbtn", L"cancelbtn"},
+    {BUTTON_OK, kHidden, kShown, kHidden, kHidden, L"okbtn", nullptr},
+    {BUTTON_CONTINUE_CANCEL, kHidden, Shown(L"继续"), kShown, kHidden, L"okbtn", L"cancelbtn"},
+    {BUTTON_OK_CONTINUE, kHidden, Shown(L"确定"), Shown(L"继续"), kHidden, L"okbtn", nullptr},
+    {BUTTON_CANCEL_OK_SAVE, Shown(L"取消"), kShown, Shown(L"保存"), kSkin, L"okbtn", L"retrybtn"},
+    {BUTTON_CANCEL_ONLY, kHidden, kHidden, kShown, kSkin, L"cancelbtn", L"cancelbtn"},
+    {BUTTON_RETRY_CANCEL, kShown, kHidden, kShown, kSkin, L"retrybtn", L"cancelbtn"},
+    {BUTTON_NONE, kHidden, kHidden, kHidden, kSkin, nullptr, nullptr},
 };
 
 void Apply(CButtonUI* button, const ButtonState& state) {
@@ -107,9 +113,14 @@ void MessageWnd::Type(BUTTON_TYPE layout) {
             Apply(m_okBtn, entry.ok);
             Apply(m_cancelBtn, entry.cancel);
             Apply(m_closeBtn, entry.close);
+            m_PaintManager.SetDefaultButton(entry.enterButton);
+            m_PaintManager.SetCancelButton(entry.escButton);
             return;
         }
     }
+    // The skin's own buttons: they confirm and cancel as their names say.
+    m_PaintManager.SetDefaultButton(UniversialConst::OK_BUTTON);
+    m_PaintManager.SetCancelButton(UniversialConst::CANCEL_BUTTON);
 }
 
 CDuiString MessageWnd::GetSkinFile() {
@@ -149,6 +160,10 @@ void MessageWnd::OnClick(TNotifyUI& msg) {
     } else if (name == UniversialConst::RETRY_BUTTON) {
         Close(BUTTON_RESULT_RETRY);
     }
+}
+
+void MessageWnd::OnCancel() {
+    Close(BUTTON_RESULT_CANCEL);
 }
 
 void MessageWnd::OnFinalMessage(HWND hWnd) {

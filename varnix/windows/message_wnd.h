@@ -58,6 +58,8 @@ public:
     // Selects the "msgtab" page of the box type and puts the text on it.
     void Content(LPCWSTR content);
     // Shows, hides and captions the buttons for a layout; an unknown layout leaves the skin's.
+    // Enter then presses the confirming button and Esc the cancelling one, or closes the box
+    // with BUTTON_RESULT_CANCEL when the layout has none (BUTTON_OK, BUTTON_NONE).
     void Type(BUTTON_TYPE layout);
     BOX_TYPE BoxType() const { return m_boxType; }
     void BoxType(BOX_TYPE boxType) { m_boxType = boxType; }
@@ -68,6 +70,8 @@ protected:
     void InitWindow() override;
     void Notify(DuiLib::TNotifyUI& msg) override;
     void OnClick(DuiLib::TNotifyUI& msg) override;
+    // Esc with no cancelling button in the layout: the box closes as its close button would.
+    void OnCancel() override;
     void OnFinalMessage(HWND hWnd) override;
     LRESULT HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     LRESULT OnSysCommand(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;

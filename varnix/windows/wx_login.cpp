@@ -49,6 +49,8 @@ void WxLogin::InitWindow() {
     m_loginImg = m_PaintManager.FindControl(UniversialConst::LOGIN_IMAGE);
     CControlUI* prompt = m_PaintManager.FindControl(UniversialConst::WX_PROMPT_LABEL);
     m_promptLbl = prompt ? static_cast<CLabelUI*>(prompt->GetInterface(L"Label")) : nullptr;
+    // Esc is the close button: the login ends as when it is clicked.
+    m_PaintManager.SetCancelButton(UniversialConst::CLOSE_BUTTON);
     Prompt(L"获取登陆二维码中...");
 }
 
@@ -116,9 +118,13 @@ LRESULT WxLogin::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOO
 
 void WxLogin::OnClick(TNotifyUI& msg) {
     if (msg.pSender && msg.pSender->GetName() == UniversialConst::CLOSE_BUTTON) {
-        KillTimer(m_hWnd, kPollTimer);
-        Close(kClosed);
+        OnCancel();
     }
+}
+
+void WxLogin::OnCancel() {
+    KillTimer(m_hWnd, kPollTimer);
+    Close(kClosed);
 }
 
 void WxLogin::Notify(TNotifyUI& msg) {

@@ -42,6 +42,8 @@ protected:
     void InitWindow() override;
     void Notify(DuiLib::TNotifyUI& msg) override;
     void OnClick(DuiLib::TNotifyUI& msg) override;
+    // Esc, or the close button: polling stops and the window closes as not logged in.
+    void OnCancel() override;
     void OnFinalMessage(HWND hWnd) override;
     LRESULT HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     LRESULT OnSysCommand(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;

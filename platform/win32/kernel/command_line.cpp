@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include "host_arguments.h"
 #include "internal.h"
 #include "spawn.h"
 
@@ -84,6 +85,8 @@ std::wstring QuoteProgram(std::wstring_view program) {
     return out;
 }
 
+// The process's arguments as the system sees them: the program as the executable's Windows path,
+// and every argument that names a host path in Windows form (host_arguments.h).
 std::vector<std::wstring> HostArguments() {
     std::vector<std::wstring> argv;
     std::ifstream file("/proc/self/cmdline", std::ios::binary);
@@ -94,7 +97,13 @@ std::vector<std::wstring> HostArguments() {
         if (end == std::string::npos) {
             end = bytes.size();
         }
-        argv.push_back(Utf8ToWide(std::string_view(bytes).substr(start, end - start)));
+        const std::string_view arg = std::string_view(bytes).substr(start, end - start);
+        if (argv.empty()) {
+            const std::string self = ExecutableHostPath();
+            argv.push_back(self.empty() ? Utf8ToWide(arg) : ToWindowsPath(self));
+        } else {
+            argv.push_back(HostArgumentToWindows(arg, StartFolder()));
+        }
         start = end + 1;
     }
     return argv;

@@ -4,10 +4,13 @@
 #include "win32/process.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <poll.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -295,6 +298,25 @@ BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode) {
     }
     DWORD error = state->Terminate(uExitCode);
     return error == ERROR_SUCCESS ? TRUE : win32::Fail(error);
+}
+
+void WINAPI ExitProcess(UINT uExitCode) {
+    static std::atomic<DWORD> exitingThread{0};
+    const DWORD self = GetCurrentThreadId();
+    DWORD first = 0;
+    if (exitingThread.compare_exchange_strong(first, self)) {
+        std::exit(static_cast<int>(uExitCode));
+    }
+    if (first == self) {
+        // Again from an exit handler: exit() must not be re-entered, and the handlers already
+        // under way cannot be finished, so what is written so far is kept and the process ends.
+        std::fflush(nullptr);
+        _exit(static_cast<int>(uExitCode));
+    }
+    // Another thread is ending the process; as on Windows, this thread never comes back.
+    for (;;) {
+        pause();
+    }
 }
 
 DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {

@@ -7,6 +7,7 @@
 #include <sim_fixture.h>
 
 #include <gtest/gtest.h>
+#include <key_presses.h>
 
 #include <cstdio>
 #include <memory>
@@ -235,4 +236,22 @@ TEST_F(DownloadWindow, AWindowThatIsNotToDownloadRequestsNothing) {
     DestroyWindow(idle->GetHWND());
     EXPECT_TRUE(Sim().RequestsTo("/files/never.exe").empty());
     EXPECT_TRUE(Sim().Requests().empty());
+}
+
+TEST_F(DownloadWindow, EscWorksAsTheCloseButton) {
+    std::vector<HWND> closeCalls;
+    auto* asked = new Windows::DownloadWnd;
+    asked->SetDownloadInfo(L"下载", nullptr,
+                           [&](HWND hwnd, DownloadData*) { closeCalls.push_back(hwnd); });
+    HWND hwnd = asked->Create(nullptr, L"", WS_POPUP, WS_EX_TOOLWINDOW);
+    ASSERT_NE(hwnd, nullptr);
+    ASSERT_TRUE(duilibtest::PressKey(hwnd, duilibtest::Key::Escape));
+    windowstest::Pump();
+    EXPECT_EQ(closeCalls, std::vector<HWND>{hwnd}); // the opener decides, as for a click
+    EXPECT_TRUE(IsWindow(hwnd));
+    DestroyWindow(hwnd);
+
+    Windows::DownloadWnd* idle = OpenIdle();
+    ASSERT_TRUE(duilibtest::PressKey(idle->GetHWND(), duilibtest::Key::Escape));
+    EXPECT_EQ(idle->ShowModal(), 0u);
 }

@@ -5,6 +5,7 @@
 #include <varnix/windows/universial_const.h>
 
 #include <gtest/gtest.h>
+#include <key_presses.h>
 
 #include <string>
 #include <type_traits>
@@ -216,4 +217,67 @@ TEST_F(MessageBoxWindow, ABoxThatCannotBeCreatedReturnsAtOnce) {
               static_cast<BUTTON_TYPE>(-1));
     EXPECT_EQ(MessageWnd::UpdateInfoBox(dead, L"内容", UniversialConst::MSG_PROMPT, BUTTON_OK),
               static_cast<BUTTON_TYPE>(-1));
+}
+
+namespace {
+
+// Runs a box of `layout` and presses the keys in it; the result, or 99 when they left it open.
+BUTTON_TYPE RunWithKeys(BUTTON_TYPE layout, std::vector<duilibtest::Key> keys,
+                        bool update = false) {
+    BUTTON_TYPE result = static_cast<BUTTON_TYPE>(-2);
+    windowstest::WhileShown(
+        L"msgwnd", L"msgwnd",
+        [&](HWND hwnd, DuiLib::WindowImplBase&) {
+            for (duilibtest::Key key : keys) {
+                EXPECT_TRUE(duilibtest::PressKey(hwnd, key));
+            }
+            PostMessageW(hwnd, WM_CLOSE, 99, 0); // after the close a key may have posted
+        },
+        [&] {
+            result = (update ? &MessageWnd::UpdateInfoBox : &MessageWnd::MsgBox)(nullptr, L"内容",
+                                                                                 L"标题", layout);
+        });
+    return result;
+}
+
+} // namespace
+
+TEST_F(MessageBoxWindow, EnterConfirmsAndEscCancelsByWhatTheButtonsSay) {
+    using duilibtest::Key;
+    struct Case {
+        BUTTON_TYPE layout;
+        BUTTON_TYPE enter, esc;
+    };
+    const Case cases[] = {
+        {BUTTON_OK_CANCEL, BUTTON_RESULT_OK, BUTTON_RESULT_CANCEL},
+        {BUTTON_OK, BUTTON_RESULT_OK, BUTTON_RESULT_CANCEL}, // one button: Esc closes as cancel
+        {BUTTON_CONTINUE_CANCEL, BUTTON_RESULT_OK, BUTTON_RESULT_CANCEL},
+        {BUTTON_OK_CONTINUE, BUTTON_RESULT_OK, BUTTON_RESULT_CANCEL},
+        // "retrybtn" says 取消 here, and "cancelbtn" says 保存: Esc must not save.
+        {BUTTON_CANCEL_OK_SAVE, BUTTON_RESULT_OK, BUTTON_RESULT_RETRY},
+        {BUTTON_CANCEL_ONLY, BUTTON_RESULT_CANCEL, BUTTON_RESULT_CANCEL},
+        {BUTTON_RETRY_CANCEL, BUTTON_RESULT_RETRY, BUTTON_RESULT_CANCEL},
+        {BUTTON_NONE, static_cast<BUTTON_TYPE>(99), BUTTON_RESULT_CANCEL}, // nothing to confirm
+        {static_cast<BUTTON_TYPE>(5), BUTTON_RESULT_OK, BUTTON_RESULT_CANCEL},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RunWithKeys(c.layout, {Key::Return}), c.enter) << "layout " << c.layout;
+        EXPECT_EQ(RunWithKeys(c.layout, {Key::Escape}), c.esc) << "layout " << c.layout;
+    }
+    EXPECT_EQ(RunWithKeys(BUTTON_OK_CANCEL, {Key::Return}, true), BUTTON_RESULT_OK);
+    EXPECT_EQ(RunWithKeys(BUTTON_OK_CANCEL, {Key::Escape}, true), BUTTON_RESULT_CANCEL);
+}
+
+TEST_F(MessageBoxWindow, TabReachesEachShownButtonAndSpaceOrEnterPressesIt) {
+    using duilibtest::Key;
+    // OK and Cancel show; the close box and retry do not.
+    EXPECT_EQ(RunWithKeys(BUTTON_OK_CANCEL, {Key::Tab, Key::Space}), BUTTON_RESULT_OK);
+    EXPECT_EQ(RunWithKeys(BUTTON_OK_CANCEL, {Key::Tab, Key::Tab, Key::Space}),
+              BUTTON_RESULT_CANCEL);
+    EXPECT_EQ(RunWithKeys(BUTTON_OK_CANCEL, {Key::Tab, Key::Tab, Key::Return}),
+              BUTTON_RESULT_CANCEL); // Enter presses the focused button
+    EXPECT_EQ(RunWithKeys(BUTTON_OK_CANCEL, {Key::BackTab, Key::BackTab, Key::Space}),
+              BUTTON_RESULT_OK);
+    EXPECT_EQ(RunWithKeys(BUTTON_RETRY_CANCEL, {Key::Tab, Key::Space}), BUTTON_RESULT_CANCEL)
+        << "the close box comes first";
 }

@@ -12,6 +12,7 @@
 #include <temp_prefix.h>
 
 #include <gtest/gtest.h>
+#include <key_presses.h>
 
 #include <chrono>
 #include <functional>
@@ -168,6 +169,14 @@ TEST_F(WxLoginWindow, ClosingBeforeThePictureArrivesEndsWithTen) {
     ASSERT_TRUE(Click(*window, L"closebtn"));
     EXPECT_EQ(window->ShowModal(), WxLogin::kClosed);
     // The ticket reply and the picture that come later find no window.
+    windowstest::Pump();
+    EXPECT_EQ(User::GetInstance()->Unionid(), L"");
+}
+
+TEST_F(WxLoginWindow, EscEndsItAsTheCloseButtonDoes) {
+    WxLogin* window = Open();
+    ASSERT_TRUE(duilibtest::PressKey(window->GetHWND(), duilibtest::Key::Escape));
+    EXPECT_EQ(window->ShowModal(), WxLogin::kClosed);
     windowstest::Pump();
     EXPECT_EQ(User::GetInstance()->Unionid(), L"");
 }

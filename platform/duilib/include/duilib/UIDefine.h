@@ -24,6 +24,8 @@
 #define DUI_MSGTYPE_SELECTCHANGED (L"selectchanged")
 #define DUI_MSGTYPE_MENU (L"menu")
 #define DUI_MSGTYPE_ITEMCLICK (L"itemclick")
+#define DUI_MSGTYPE_SETFOCUS (L"setfocus")
+#define DUI_MSGTYPE_KILLFOCUS (L"killfocus")
 
 // What a popup menu sends its opener's window for a clicked item (WM_USER + 121).
 #define DUI_MENU_CLICK_MESSAGE 1145

@@ -84,10 +84,29 @@ public:
     void AddFont(int id, const FontInfo& font, bool isDefault);
     const FontInfo* GetFont(int id) const;
 
-    // The window's mouse messages: a button press and release over the same control clicks it.
-    // True when the message was consumed (it never is: the window's default processing still
-    // follows, and `result` is left alone).
+    // The window's mouse and key messages. A button press and release over the same control
+    // clicks it (never consumed: the window's default processing still follows). WM_KEYDOWN:
+    // Tab / Shift+Tab move the focus, Space presses the focused button, Enter the focused
+    // button or else the default one, Esc the cancel button; a key that did so is consumed
+    // (true, `result` 0). Held keys repeat only Tab.
     bool MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // Keyboard focus among the window's buttons: Tab and Shift+Tab move it over the enabled,
+    // shown buttons in layout order, round the end. Null when no button has it; dropped when
+    // its control goes. "killfocus" and "setfocus" notifications tell the old and new holder.
+    CControlUI* GetFocus() const { return m_focus; }
+    void SetFocus(CControlUI* control);
+    // Whether the focus is drawn (a dotted frame on the button): once the keyboard has moved it.
+    bool ShowsFocusMark() const { return m_focusMark; }
+    // The buttons Enter and Esc press, by name (null or empty: none), looked up at each key, so
+    // they may be named before the layout exists and may come and go with it. A named button
+    // that is hidden or disabled is not pressed; for Esc the window then acts as if none was
+    // named (WindowImplBase closes as a cancel, see WindowImplBase::OnCancel).
+    void SetDefaultButton(LPCWSTR name) { m_defaultButton = name ? name : L""; }
+    void SetCancelButton(LPCWSTR name) { m_cancelButton = name ? name : L""; }
+    // The named default or cancel button when it can be pressed now, else null.
+    CControlUI* GetDefaultButton() const { return UsableButton(m_defaultButton); }
+    CControlUI* GetCancelButton() const { return UsableButton(m_cancelButton); }
 
     // A control is going: notifications being delivered lose it as their sender (pSender becomes
     // null), so a listener after the one that removed it never touches it.
@@ -134,10 +153,18 @@ public:
     static void DeletePtr(void* ptr);
 
 private:
+    bool HandleKeyDown(WPARAM vk, LPARAM lParam);
+    void MoveFocus(bool forward);
+    CControlUI* UsableButton(const std::wstring& name) const;
+
     HWND m_hWnd = nullptr;
     CControlUI* m_root = nullptr;
-    CControlUI* m_pressed = nullptr;    // compared only, never dereferenced: it may be gone
-    CControlUI* m_hot = nullptr;        // likewise
+    CControlUI* m_pressed = nullptr; // compared only, never dereferenced: it may be gone
+    CControlUI* m_hot = nullptr;     // likewise
+    CControlUI* m_focus = nullptr;   // cleared by ReapControl before its control goes
+    bool m_focusMark = false;
+    std::wstring m_defaultButton;
+    std::wstring m_cancelButton;
     std::vector<TNotifyUI*> m_inFlight; // notifications being delivered, innermost last
     std::vector<INotifyUI*> m_notifiers;
     SIZE m_initSize{};

@@ -3,6 +3,11 @@
 // InitWindow. Message handlers receive a `bHandled` flag that starts true for HandleMessage's
 // own branches and false for HandleCustomMessage; a message nobody handled goes to the
 // default window procedure.
+//
+// Keys: the window's own handlers (OnKeyDown, HandleCustomMessage) see WM_KEYDOWN first; then
+// the paint manager moves the focus with Tab and presses buttons with Space, Enter and Esc (a
+// window names the buttons Enter and Esc press with m_PaintManager.SetDefaultButton and
+// SetCancelButton, in InitWindow or later). Esc that presses no button calls OnCancel.
 #pragma once
 
 #include "duilib/UIBase.h"
@@ -23,6 +28,10 @@ public:
     void Notify(TNotifyUI& msg) override;
     // Called for "click" notifications from Notify.
     virtual void OnClick(TNotifyUI& msg);
+    // Esc in a top-level window without a cancel button that can be pressed: closes the window
+    // as a cancel, Close(IDCANCEL). A window whose cancel result differs, or that must not close
+    // on Esc, overrides it.
+    virtual void OnCancel();
 
     // Controls of element names the builder does not know: none by default.
     CControlUI* CreateControl(LPCWSTR className) override;

@@ -84,6 +84,13 @@ WIN32_API BOOL WINAPI GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode);
 // The process ends at once and reports uExitCode. ERROR_ACCESS_DENIED when it has ended already.
 WIN32_API BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode);
 
+// Ends the process with uExitCode (0-255 seen from the host) the way returning from main ends
+// it: exit handlers and the destructors of static objects run, and open C streams are flushed.
+// Differs from Windows: other threads keep running until the process is gone. A call from an
+// exit handler ends the process at once with its code; a call from another thread meanwhile
+// waits for the end.
+[[noreturn]] WIN32_API void WINAPI ExitProcess(UINT uExitCode);
+
 // Waits for a process (or the thread handle of a started process) to end: WAIT_OBJECT_0, or
 // WAIT_TIMEOUT after dwMilliseconds (INFINITE waits for good); WAIT_FAILED with
 // ERROR_INVALID_HANDLE for anything else.

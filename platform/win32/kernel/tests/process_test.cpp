@@ -146,6 +146,22 @@ TEST(CreateProcess, ExitCodeIsReportedOnceTheProcessEnded) {
     Close(info);
 }
 
+// What is written but not yet flushed and what the program asked to run at exit both happen
+// before the process ends with the code.
+TEST(ExitProcess, EndsWithTheCodeAfterTheExitHandlersRan) {
+    auto run = RunCollect(L"w32_echo_args exitprocess 42");
+    ASSERT_TRUE(run.started);
+    EXPECT_EQ(run.exitCode, 42u);
+    EXPECT_EQ(run.output, "unflushed handler\n");
+}
+
+TEST(ExitProcess, CalledAgainFromAnExitHandlerEndsWithTheLaterCode) {
+    auto run = RunCollect(L"w32_echo_args exitprocess-again 5");
+    ASSERT_TRUE(run.started);
+    EXPECT_EQ(run.exitCode, 6u);
+    EXPECT_EQ(run.output, "unflushed handler\n");
+}
+
 TEST(CreateProcess, RunningProcessIsStillActiveUntilTerminated) {
     PROCESS_INFORMATION info = Start(L"w32_echo_args wait");
     EXPECT_EQ(WaitForSingleObject(info.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));

@@ -2,7 +2,12 @@
 // see what a started program received and make it end in a chosen way:
 //   echo ARGS...   each argument on a line of its own, as "[argument]"
 //   parse ARGS...  the same, but as CommandLineToArgvW(GetCommandLineW()) gives them
+//   moved-parse ARGS...  the same, after moving to the root folder
+//   program        the program name as CommandLineToArgvW(GetCommandLineW()) gives it
 //   exit CODE      ends with that exit code
+//   exitprocess CODE     prints "unflushed" without flushing, registers an exit handler that
+//                        prints "handler", then ExitProcess(CODE)
+//   exitprocess-again CODE  the same, but the handler calls ExitProcess(CODE + 1)
 //   cat            copies standard input to standard output
 //   flood BYTES    writes that many 'x' to standard output
 //   stderr TEXT    writes the text to standard error
@@ -75,6 +80,17 @@ std::string Utf8(const wchar_t* text) {
     return out;
 }
 
+int gExitCode = 0;
+
+void PrintHandler() {
+    std::printf("handler\n");
+}
+
+void ExitAgainHandler() {
+    std::printf("handler\n");
+    ExitProcess(static_cast<UINT>(gExitCode + 1));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -84,13 +100,26 @@ int main(int argc, char** argv) {
         for (int i = 2; i < argc; ++i) {
             std::printf("[%s]\n", argv[i]);
         }
-    } else if (mode == "parse") {
+    } else if (mode == "parse" || mode == "moved-parse") {
+        if (mode == "moved-parse" && chdir("/") != 0) {
+            return 1;
+        }
         int count = 0;
         LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
         for (int i = 2; args && i < count; ++i) {
             std::printf("[%s]\n", Utf8(args[i]).c_str());
         }
         LocalFree(args);
+    } else if (mode == "program") {
+        int count = 0;
+        LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+        std::printf("%s\n", args && count > 0 ? Utf8(args[0]).c_str() : "");
+        LocalFree(args);
+    } else if (mode == "exitprocess" || mode == "exitprocess-again") {
+        gExitCode = std::atoi(value);
+        std::atexit(mode == "exitprocess" ? &PrintHandler : &ExitAgainHandler);
+        std::printf("unflushed ");
+        ExitProcess(static_cast<UINT>(gExitCode));
     } else if (mode == "exit") {
         return std::atoi(value);
     } else if (mode == "cat") {
