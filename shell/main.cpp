@@ -1,3 +1,5 @@
+#include "startup.h"
+
 #include <windows.h>
 
 #include <varnix/util/utf8.h>
@@ -25,7 +27,5 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         return PrintVersion();
     }
-    // The main window comes with the UI layer; until then say so rather than exit silently.
-    std::fputs("velmora: this build has no main window yet; try velmora --version\n", stderr);
-    return 0;
+    return RunProgram(GetModuleHandleW(nullptr));
 }

@@ -41,6 +41,8 @@ protected:
     void OnFinalMessage(HWND hWnd) override;
     LRESULT HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     void Notify(DuiLib::TNotifyUI& msg) override;
+    // Esc does not take the start page away: it covers the editor while nothing is open.
+    void OnCancel() override {}
     // Receives the sender of every "click" notification.
     virtual void OnControlClick(DuiLib::CControlUI* sender);
 

@@ -93,8 +93,14 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, BOOL& bHandled) {
     m_PaintManager.Init(m_hWnd);
     CDialogBuilder builder;
     // A missing layout leaves the window empty, silently: the program goes on without a skin.
-    CControlUI* root =
-        builder.Create(GetSkinFolder() + GetSkinFile(), nullptr, this, &m_PaintManager);
+    // The skin folder names a folder of plain files below the resource path; an archive holds
+    // its layouts at its root, so there the folder does not apply.
+    CDuiString layout = GetSkinFile();
+    const CDuiString folder = GetSkinFolder();
+    if (CPaintManagerUI::GetResourceType() == UILIB_FILE && !folder.IsEmpty()) {
+        layout = folder + L"\\" + layout;
+    }
+    CControlUI* root = builder.Create(layout, nullptr, this, &m_PaintManager);
     m_PaintManager.AttachDialog(root);
     m_PaintManager.AddNotifier(this);
     InitWindow();

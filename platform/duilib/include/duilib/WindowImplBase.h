@@ -1,6 +1,6 @@
 // WindowImplBase: a CWindowWnd whose content is a layout of the skin. On WM_CREATE it builds the
-// layout named by GetSkinFile (under GetSkinFolder) into its paint manager, then calls
-// InitWindow. Message handlers receive a `bHandled` flag that starts true for HandleMessage's
+// layout named by GetSkinFile (under GetSkinFolder for plain files) into its paint manager, then
+// calls InitWindow. Message handlers receive a `bHandled` flag that starts true for HandleMessage's
 // own branches and false for HandleCustomMessage; a message nobody handled goes to the
 // default window procedure.
 //
