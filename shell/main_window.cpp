@@ -8,6 +8,8 @@
 #include <varnix/util/version_info.h>
 #include <varnix/windows/message_wnd.h>
 
+#include <win32/trace.h>
+
 namespace {
 
 constexpr UINT_PTR kTimerUserRefresh = 1;
@@ -60,6 +62,7 @@ void CMainWindow::InitWindow() {
     m_editorHost =
         static_cast<DuiLib::CActiveXUI*>(m_PaintManager.FindControl(L"PDFEditControlAx"));
     if (CreateEditor()) {
+        win32::Trace("startup", "editor made at %.1f ms", win32::MillisecondsSinceStart());
         ConfigureEditor();
     }
     m_eventSink.SetMainWindow(m_hWnd);

@@ -11,6 +11,8 @@
 
 #include <UIlib.h>
 
+#include <win32/trace.h>
+
 #include <memory>
 #include <new>
 
@@ -61,15 +63,18 @@ std::wstring DocumentArgument(LPCWSTR commandLine) {
 }
 
 int RunProgram(HINSTANCE instance) {
+    win32::Trace("startup", "program entered at %.1f ms", win32::MillisecondsSinceStart());
     HttpAction::GetInstance();
     User::GetInstance();
     VersionInfo::GetInstance();
+    win32::Trace("startup", "library ready at %.1f ms", win32::MillisecondsSinceStart());
     if (FAILED(CoInitialize(nullptr))) {
         return 1;
     }
     OleInitialize(nullptr);
     CPaintManagerUI::SetInstance(instance);
     LoadSkin();
+    win32::Trace("startup", "skin loaded at %.1f ms", win32::MillisecondsSinceStart());
 
     std::unique_ptr<CMainWindow> window(new (std::nothrow) CMainWindow());
     if (!window) {
@@ -78,7 +83,9 @@ int RunProgram(HINSTANCE instance) {
     window->Create(nullptr, VersionInfo::GetInstance()->ProductName(),
                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_ACCEPTFILES, CW_USEDEFAULT,
                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT);
+    win32::Trace("startup", "main window made at %.1f ms", win32::MillisecondsSinceStart());
     window->ShowWithStartPage();
+    win32::Trace("startup", "start page made at %.1f ms", win32::MillisecondsSinceStart());
     const std::wstring document = DocumentArgument(GetCommandLineW());
     if (!document.empty()) {
         SendMessageW(window->GetHWND(), UM_OPEN_DOCUMENT, 2,

@@ -6,6 +6,7 @@
 #include "painter.h"
 
 #include "win32/host.h"
+#include "win32/trace.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -100,6 +101,16 @@ void HostWidget::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), Qt::white);
     if (m_manager) {
         PaintTree(painter, *m_manager);
+        if (!m_painted) {
+            m_painted = true;
+            if (win32::TraceEnabled("startup")) {
+                wchar_t className[64] = {};
+                GetClassNameW(m_hwnd, className, 64);
+                win32::Trace("startup", "window %s painted at %.1f ms",
+                             win32::host::WideToUtf8(className).c_str(),
+                             win32::MillisecondsSinceStart());
+            }
+        }
     }
 }
 

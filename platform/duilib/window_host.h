@@ -54,6 +54,7 @@ private:
     QSize m_reportedSize{-1, -1};
     QSize m_shapedSize{-1, -1};
     SIZE m_shapedRound{};
+    bool m_painted = false; // told once on the "startup" trace channel
 };
 
 // Makes sure a QApplication exists (widgets need one). False when another kind of application

@@ -4,6 +4,8 @@
 
 #include "core/texts.h"
 
+#include <win32/trace.h>
+
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -349,6 +351,8 @@ void PageView::paintEvent(QPaintEvent*) {
     painter.end();
     if (paintedFirstPage && !m_firstPainted) {
         m_firstPainted = true;
+        win32::Trace("startup", "page 1 of %s painted at %.1f ms", m_document->FileName().c_str(),
+                     win32::MillisecondsSinceStart());
         emit FirstPagePainted();
     }
 }

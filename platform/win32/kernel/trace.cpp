@@ -2,12 +2,17 @@
 // channel on in a running test works while a steady run pays one getenv and a compare.
 #include "win32/trace.h"
 
+#include <time.h>
+#include <unistd.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <mutex>
 #include <set>
+#include <sstream>
 #include <string>
 
 namespace win32 {
@@ -85,6 +90,31 @@ void Trace(const char* channel, const char* format, ...) {
     // One write per line, so that lines of several threads never mix.
     const std::string line = std::string(channel) + ": " + text + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+double MillisecondsSinceStart() {
+    const auto now = [](clockid_t clock) {
+        timespec at{};
+        clock_gettime(clock, &at);
+        return at.tv_sec * 1e3 + at.tv_nsec / 1e6;
+    };
+    if (const char* launched = std::getenv("WIN32_LAUNCHED_NS")) {
+        return now(CLOCK_MONOTONIC) - std::strtod(launched, nullptr) / 1e6;
+    }
+    // Field 22 of /proc/self/stat, after the command name in parentheses (which may hold
+    // spaces), is the start in clock ticks since boot.
+    std::ifstream stat("/proc/self/stat");
+    std::string line;
+    std::getline(stat, line);
+    const size_t close = line.rfind(')');
+    if (close == std::string::npos || close + 2 > line.size()) {
+        return -1;
+    }
+    std::istringstream fields(line.substr(close + 2));
+    std::string field;
+    for (int i = 3; i <= 22 && fields >> field; ++i) {
+    }
+    return now(CLOCK_BOOTTIME) - std::strtod(field.c_str(), nullptr) * 1e3 / sysconf(_SC_CLK_TCK);
 }
 
 } // namespace win32

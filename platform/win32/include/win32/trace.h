@@ -6,7 +6,8 @@
 //
 // Channels in use: "debug" (OutputDebugString), "module" (loading libraries), "registry",
 // "text" (code page conversions), "ui" (the skin UI layer and Qt's own messages), "http" (the
-// network component), "ocr" (the scanned-document check), "editor" (the editor component).
+// network component), "ocr" (the scanned-document check), "editor" (the editor component),
+// "startup" (the first paint of each window and of a document's first page, for benchmarks).
 #pragma once
 
 #include "win32/types.h"
@@ -20,5 +21,10 @@ WIN32_API bool TraceEnabled(const char* channel);
 // interleave.
 WIN32_API void Trace(const char* channel, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
+// Milliseconds since this process started, for the "startup" channel. A launcher that knows
+// better passes its CLOCK_MONOTONIC reading in nanoseconds, taken just before it started us, in
+// WIN32_LAUNCHED_NS; otherwise the kernel's record of the start is used (10 ms steps). Negative
+// when neither can be read.
+WIN32_API double MillisecondsSinceStart();
 
 } // namespace win32
