@@ -53,6 +53,7 @@ CMainWindow::~CMainWindow() {
     m_helpQq.clear();
     m_eventSink.Detach();
     ReleaseInterface(m_editor);
+    delete m_popup; // its window went with this one's, or goes now
 }
 
 void CMainWindow::InitWindow() {
