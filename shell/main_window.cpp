@@ -6,14 +6,15 @@
 #include <varnix/service/http_action.h>
 #include <varnix/service/messages.h>
 #include <varnix/util/version_info.h>
+#include <varnix/windows/download_wnd.h>
 #include <varnix/windows/message_wnd.h>
+#include <varnix/windows/wx_login.h>
 
 #include <win32/trace.h>
 
 namespace {
 
 constexpr UINT_PTR kTimerUserRefresh = 1;
-constexpr UINT kUserRefreshMs = 60000;
 constexpr UINT_PTR kTimerUpdateCheck = 5;
 constexpr UINT kUpdateCheckMs = 6000;
 
@@ -54,6 +55,7 @@ CMainWindow::~CMainWindow() {
     m_helpQq.clear();
     m_eventSink.Detach();
     ReleaseInterface(m_editor);
+    delete m_popup; // its window went with this one's, or goes now
 }
 
 void CMainWindow::InitWindow() {
@@ -75,7 +77,7 @@ void CMainWindow::InitWindow() {
     if (DuiLib::CControlUI* label = m_PaintManager.FindControl(L"apptitlelbl")) {
         label->SetText(title.c_str());
     }
-    SetTimer(m_hWnd, kTimerUserRefresh, kUserRefreshMs, nullptr);
+    SetTimer(m_hWnd, kTimerUserRefresh, m_userRefreshMs, nullptr);
     SetTimer(m_hWnd, kTimerUpdateCheck, kUpdateCheckMs, nullptr);
     HttpAction::GetInstance()->GetConfig(m_hWnd, UM_CONFIG);
 }
@@ -206,7 +208,57 @@ void CMainWindow::Notify(DuiLib::TNotifyUI& msg) {
     WindowImplBase::Notify(msg);
 }
 
-void CMainWindow::OnControlClick(DuiLib::CControlUI*) {}
+int CMainWindow::ShowModalLibraryWindow(int kind, const std::string& url,
+                                        const std::string& exeName, int mode) {
+    DuiLib::WindowImplBase* window = nullptr;
+    const wchar_t* title = nullptr;
+    if (kind == kDownloadWindow) {
+        window = NewUpdateDownloadWindow(url, exeName, mode);
+        title = L"更新软件";
+    } else if (kind == kLoginWindow) {
+        window = new WxLogin(static_cast<GetWXUserInfoMode>(mode));
+        title = L"微信登陆";
+    } else {
+        return -1;
+    }
+    const HWND parent = g_startPage ? g_startPage->GetHWND() : m_hWnd;
+    const DWORD style =
+        WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
+    if (!window->Create(parent, title, style, WS_EX_TOOLWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT)) {
+        delete window; // no window, no final message that would free it
+        return -1;
+    }
+    window->CenterWindow();
+    EnableWindow(m_hWnd, FALSE);
+    // The window deletes itself before ShowModal returns.
+    const int result = static_cast<int>(window->ShowModal());
+    EnableWindow(m_hWnd, TRUE);
+    return result;
+}
+
+void CMainWindow::UserRefreshPeriod(UINT milliseconds) {
+    m_userRefreshMs = milliseconds;
+    if (IsWindow(m_hWnd)) {
+        SetTimer(m_hWnd, kTimerUserRefresh, m_userRefreshMs, nullptr);
+    }
+}
+
+int CMainWindow::ShowReplyMessage(HWND parent, const std::wstring& text, const wchar_t* title,
+                                  int layout, bool updateInfo) {
+    // The start page covers this window: while it is visible, this one takes no input either.
+    const bool disable = OwnerWindow() != m_hWnd;
+    if (disable) {
+        EnableWindow(m_hWnd, FALSE);
+    }
+    const BUTTON_TYPE buttons = static_cast<BUTTON_TYPE>(layout);
+    const int result = updateInfo ? MessageWnd::UpdateInfoBox(parent, text.c_str(), title, buttons)
+                                  : MessageWnd::MsgBox(parent, text.c_str(), title, buttons);
+    if (disable) {
+        EnableWindow(m_hWnd, TRUE);
+    }
+    return result;
+}
 
 LRESULT CMainWindow::OnClose(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
     // A close from the window manager asks about unsaved changes as the close button does.
@@ -245,6 +297,8 @@ LRESULT CMainWindow::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam,
             }
             m_updateCheckStarted = true;
             KillTimer(m_hWnd, kTimerUpdateCheck);
+        } else if (wParam == kTimerUserRefresh) {
+            OnUserRefreshTimer();
         }
         break;
     case WM_DROPFILES:
@@ -261,6 +315,24 @@ LRESULT CMainWindow::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam,
         break;
     case UM_CONFIG:
         OnConfig(wParam);
+        break;
+    case UM_MENU_CLICK:
+        OnMenuClick(wParam);
+        break;
+    case UM_CONTACT_SERVICE:
+        OnContactService();
+        break;
+    case UM_CHECK_UPDATE:
+        OnCheckUpdate();
+        break;
+    case UM_NEWEST_VERSION:
+        OnNewestVersion(wParam, lParam);
+        break;
+    case UM_LOGIN:
+        Login(wParam);
+        break;
+    case UM_USER_INFO:
+        OnUserInfo(wParam, lParam);
         break;
     default:
         break;

@@ -38,11 +38,24 @@ public:
     // The start page's window while it is visible, else this one: the owner of notices.
     HWND OwnerWindow() const;
 
+    // The library windows that ShowModalLibraryWindow makes.
+    static constexpr int kDownloadWindow = 0; // the update's download (address, file name, mode)
+    static constexpr int kLoginWindow = 4;    // the WeChat login (mode)
+    // Runs a library window modally, owned by the start page, with this window disabled while
+    // it runs. Returns its modal result; -1 when nothing was made (another kind, or the window
+    // could not be created).
+    int ShowModalLibraryWindow(int kind, const std::string& url, const std::string& exeName,
+                               int mode);
+
+    // The period of the user refresh, 60 s unless a test shortens it; re-arms the running timer.
+    void UserRefreshPeriod(UINT milliseconds);
+
     // For tests and the entry point.
     IPXV_Control* Editor() const { return m_editor; }
     CEventHandle& EventSink() { return m_eventSink; }
     const Json::Value& ServiceConfig() const { return m_config; }
     CStartPage* StartPage() const { return m_startPage; }
+    DuiLib::CMenuWnd* Popup() const { return m_popup; }
 
 protected:
     // Clicks on the window's own buttons other than "closebtn".
@@ -61,6 +74,30 @@ private:
     void OnDocumentScanned(std::wstring* path);
     void OnConfig(WPARAM reply);
 
+    // Help links and the official-account popup (main_window_help.cpp).
+    void OpenHelpPage();
+    void OpenOfficialAccountPopup();
+    void OnMenuClick(WPARAM name);
+    void OnContactService();
+
+    // Update (main_window_update.cpp).
+    void OnCheckUpdate();
+    void OnNewestVersion(WPARAM reply, LPARAM pattern);
+    int RunUpdateDownload(const std::string& url, const std::string& exeName);
+    // The download window of kind 0, not yet created: its title and callbacks are set.
+    DuiLib::WindowImplBase* NewUpdateDownloadWindow(const std::string& url,
+                                                    const std::string& exeName, int mode);
+
+    // Login and the user refresh (main_window_login.cpp).
+    void Login(WPARAM mode);
+    void OnUserRefreshTimer();
+    void OnUserInfo(WPARAM reply, LPARAM mode);
+
+    // A notice about a service reply, over this window; while the start page is visible this
+    // window is disabled around it, as the page sits over it.
+    int ShowReplyMessage(HWND parent, const std::wstring& text, const wchar_t* title, int layout,
+                         bool updateInfo);
+
     DuiLib::CActiveXUI* m_editorHost = nullptr;
     IPXV_Control* m_editor = nullptr;
     CEventHandle m_eventSink;
@@ -71,4 +108,5 @@ private:
     Json::Value m_config;
     // Set while the window closes after the question about unsaved changes was answered.
     bool m_closeConfirmed = false;
+    UINT m_userRefreshMs = 60000;
 };
