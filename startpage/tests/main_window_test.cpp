@@ -208,3 +208,45 @@ TEST_F(Login, AProfileArrivingAfterTheLogoutLeavesTheUserLoggedOut) {
     EXPECT_TRUE(User::GetInstance()->Unionid().empty());
     EXPECT_EQ(PageNickname(), L"用户未登录");
 }
+
+namespace {
+
+class DocumentPrompts : public MainWindowTest {
+protected:
+    // Posts a prompt message as the event sink does: a heap path the window frees.
+    void PostPath(UINT msg, const wchar_t* path) {
+        PostMessageW(Main(), msg, reinterpret_cast<WPARAM>(new std::wstring(path)), 0);
+    }
+};
+
+} // namespace
+
+TEST_F(DocumentPrompts, TheScannedPromptHandsTheDocumentToRecognitionOnlyWhenConfirmed) {
+    std::wstring said;
+    EXPECT_TRUE(AnswerMessageBox(L"cancelbtn", &said, [&] {
+        PostPath(UM_DOC_SCANNED, L"Z:\\scans\\合同.pdf");
+        Pump();
+    }));
+    EXPECT_EQ(said, L"\"合同.pdf\"为扫描件无法编辑，请使用Brivano图文识别将其识别编辑。");
+    Pump();
+    EXPECT_TRUE(Opened().empty()) << "cancel starts nothing";
+
+    // Confirmed, with no recognition program installed: its web page opens instead.
+    EXPECT_TRUE(AnswerMessageBox(L"okbtn", nullptr, [&] {
+        PostPath(UM_DOC_SCANNED, L"Z:\\scans\\合同.pdf");
+        Pump();
+    }));
+    ASSERT_TRUE(PumpUntil([&] { return !Opened().empty(); }));
+    EXPECT_NE(Opened()[0].find("https://"), std::string::npos);
+}
+
+TEST_F(DocumentPrompts, TheRestrictedPromptOpensTheServicesHelpPageWhenConfirmed) {
+    ASSERT_TRUE(PumpUntil([&] { return !m_window->ServiceConfig().isNull(); }));
+    const std::string help = m_window->ServiceConfig()["password"]["url"].asString();
+    EXPECT_TRUE(AnswerMessageBox(L"okbtn", nullptr, [&] {
+        PostPath(UM_DOC_RESTRICTED, L"Z:\\docs\\locked.pdf");
+        Pump();
+    }));
+    ASSERT_TRUE(PumpUntil([&] { return !Opened().empty(); }));
+    EXPECT_EQ(Opened()[0], help);
+}
