@@ -136,6 +136,10 @@ private:
     bool m_hadOld = false;
     TempDir m_volatileDir;
     ScopedEnv m_volatileEnv{"WIN32_VOLATILE_DIR", m_volatileDir.Path()};
+    // The temporary folder (GetTempPath) of this run alone: test programs run side by side, and
+    // files the system puts there under fixed names (a downloaded head image) must not meet.
+    TempDir m_tempFolder;
+    ScopedEnv m_tempEnv{"TMPDIR", m_tempFolder.Path()};
     std::vector<std::unique_ptr<TempDir>> m_boots;
 };
 
