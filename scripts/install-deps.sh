@@ -9,7 +9,7 @@ packages=(
     libzip-dev libqrencode-dev libpng-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libssl-dev
     fonts-noto-cjk xdg-utils curl ccache poppler-utils
-    zbar-tools
+    zbar-tools desktop-file-utils
 )
 # Callers may ask for more, e.g. the screenshot script's X server and image tools.
 read -r -a extra <<<"${EXTRA_PACKAGES:-}"
