@@ -18,6 +18,7 @@
 //
 // --x11 shows the editor on $DISPLAY instead of Qt's offscreen platform; --keep writes the
 // documents into DIR and leaves them there.
+#include "process_timing.h"
 #include "test_documents.h"
 
 #include <QGuiApplication>
@@ -64,24 +65,9 @@ struct Sample {
     std::vector<double> raw = {};
 };
 
-std::int64_t NowNs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-std::string LoadAverage() {
-    std::ifstream file("/proc/loadavg");
-    std::string one, five, fifteen;
-    file >> one >> five >> fifteen;
-    return one + " " + five + " " + fifteen;
-}
+using benchtiming::LoadAverage;
+using benchtiming::Median;
+using benchtiming::NowNs;
 
 std::string ReadFile(const std::string& path) {
     std::ifstream file(path);

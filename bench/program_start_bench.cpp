@@ -14,6 +14,7 @@
 // when something could not be run.
 //
 //   program_start_bench [--runs N]
+#include "process_timing.h"
 #include "test_documents.h"
 
 #include <QGuiApplication>
@@ -40,24 +41,9 @@ extern char** environ;
 
 namespace {
 
-std::int64_t NowNs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-std::string LoadAverage() {
-    std::ifstream file("/proc/loadavg");
-    std::string one, five, fifteen;
-    file >> one >> five >> fifteen;
-    return one + " " + five + " " + fifteen;
-}
+using benchtiming::LoadAverage;
+using benchtiming::Median;
+using benchtiming::NowNs;
 
 // A spawned program whose error output we read line by line.
 class Child {
