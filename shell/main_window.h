@@ -108,5 +108,7 @@ private:
     Json::Value m_config;
     // Set while the window closes after the question about unsaved changes was answered.
     bool m_closeConfirmed = false;
+    // A failed profile refresh is being shown.
+    bool m_userInfoBoxShown = false;
     UINT m_userRefreshMs = 60000;
 };

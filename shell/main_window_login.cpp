@@ -29,6 +29,9 @@ void CMainWindow::OnUserRefreshTimer() {
     if (unionid.empty()) {
         return; // nobody is logged in: nothing to refresh
     }
+    if (m_userInfoBoxShown) {
+        return; // the last refresh's failure is still on screen: one at a time
+    }
     HttpAction::GetInstance()->GetWxUserInfo(m_hWnd, UM_USER_INFO, Utf8::Utf16ToAnsi(unionid),
                                              USERINFO_DEFAULT);
 }
@@ -43,8 +46,11 @@ void CMainWindow::OnUserInfo(WPARAM reply, LPARAM) {
         if (message.empty()) {
             message = error;
         }
-        if (!message.empty()) {
+        // While a box is up the timer keeps ticking; boxes never pile up on one another.
+        if (!message.empty() && !m_userInfoBoxShown) {
+            m_userInfoBoxShown = true;
             ShowReplyMessage(m_hWnd, message, L"提示", BUTTON_OK, false);
+            m_userInfoBoxShown = false;
         }
         return;
     }

@@ -55,10 +55,8 @@ void LoadSkin() {
 std::wstring DocumentArgument(LPCWSTR commandLine) {
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(commandLine, &count);
-    if (!arguments || count != 2) {
-        return {};
-    }
-    const std::wstring path = arguments[1];
+    const std::wstring path = arguments && count == 2 ? arguments[1] : L"";
+    LocalFree(arguments);
     return File::Extension(path) == L"pdf" ? path : std::wstring();
 }
 

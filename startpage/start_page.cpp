@@ -80,6 +80,13 @@ void CStartPage::OnFinalMessage(HWND hWnd) {
 
 void CStartPage::Notify(TNotifyUI& msg) {
     if (msg.sType == DUI_MSGTYPE_CLICK) {
+        // A row's delete button takes its row, and itself, away: the default handling, which
+        // reads the sender, must come first then.
+        if (msg.pSender && msg.pSender->GetName() == L"DeleteBtn") {
+            WindowImplBase::Notify(msg);
+            OnControlClick(msg.pSender);
+            return;
+        }
         if (msg.pSender) {
             OnControlClick(msg.pSender);
         }
@@ -124,6 +131,11 @@ LRESULT CStartPage::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, 
         } else {
             delete reinterpret_cast<std::string*>(wParam);
         }
+        break;
+    case UM_DOWNLOAD_PROGRESS:
+        // Logos and the head image report their progress too; the page shows none of it, but
+        // each report is a heap record that is ours to free.
+        delete reinterpret_cast<ProgressInfo*>(wParam);
         break;
     case UM_SOFTWARE_LIST:
         OnSoftwareList(wParam);

@@ -48,6 +48,7 @@ protected:
         m_sink->SwitchOn();
     }
     void TearDown() override {
+        Settle();
         m_sink.reset(); // unadvises and releases what it held
         EXPECT_EQ(m_editor->Release(), 0u);
         ClosePage();

@@ -42,6 +42,7 @@ protected:
         ASSERT_NE(g_startPage, nullptr);
     }
     void TearDown() override {
+        Settle();
         if (g_startPage) {
             DestroyWindow(g_startPage->GetHWND());
         }

@@ -62,6 +62,7 @@ void MainWindowTest::SetUp() {
 }
 
 void MainWindowTest::TearDown() {
+    Settle();
     if (m_window && IsWindow(Main())) {
         DestroyWindow(Main());
     }

@@ -188,7 +188,7 @@ TEST_F(Login, AFailingRefreshShowsTheServicesWordsAtEveryTick) {
         Press(box, w, L"okbtn");
     };
     ScriptResult script = RunScript({{L"msgwnd", answer}, {L"msgwnd", answer}}, [&] {
-        m_window->UserRefreshPeriod(50);
+        m_window->UserRefreshPeriod(400);
         PumpUntil([&] { return texts.size() == 2; });
         m_window->UserRefreshPeriod(60000);
     });

@@ -78,6 +78,7 @@ void PageTest::SetUp() {
 }
 
 void PageTest::TearDown() {
+    Settle();
     if (m_page && IsWindow(m_page->GetHWND())) {
         ClosePage();
     }
@@ -93,6 +94,7 @@ ObservedPage* PageTest::OpenPage() {
 }
 
 void PageTest::ClosePage() {
+    Settle();
     DestroyWindow(m_page->GetHWND());
     EXPECT_EQ(g_startPage, nullptr) << "the final message clears the process-wide pointer";
     m_page = nullptr;
@@ -116,6 +118,14 @@ void Pump() {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
+    }
+}
+
+void Settle() {
+    const DWORD end = GetTickCount() + 300;
+    while (static_cast<int>(end - GetTickCount()) > 0) {
+        Pump();
+        Sleep(10);
     }
 }
 

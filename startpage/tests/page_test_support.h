@@ -82,6 +82,9 @@ void Click(DuiLib::WindowImplBase& window, DuiLib::CControlUI* control);
 // `done` holds, and returns whether it does.
 void Pump();
 bool PumpUntil(const std::function<bool()>& done);
+// Handles messages for a moment, so that replies to requests a window made arrive while it still
+// lives: each carries a heap record that only its window frees.
+void Settle();
 
 // Runs `run`, which opens a modal window; as soon as a window of `className` exists, calls
 // `act` once with it. Gives up (ending the loops) after about thirty seconds. True when `act`
