@@ -125,6 +125,21 @@ void DownloadWnd::CloseByUser() {
     Close(0);
 }
 
+namespace {
+
+// Records already posted to a dying window die with its queue unless taken here.
+void FreeQueuedRecords(HWND hwnd) {
+    MSG queued;
+    while (PeekMessageW(&queued, hwnd, UM_DOWNLOAD_PROGRESS, UM_DOWNLOAD_PROGRESS, PM_REMOVE)) {
+        delete reinterpret_cast<ProgressInfo*>(queued.wParam);
+    }
+    while (PeekMessageW(&queued, hwnd, UM_DOWNLOAD_DONE, UM_DOWNLOAD_DONE, PM_REMOVE)) {
+        delete reinterpret_cast<std::string*>(queued.wParam);
+    }
+}
+
+} // namespace
+
 LRESULT DownloadWnd::OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
     // A download whose window is gone has nobody to deliver to: stop it. The record is still
     // valid while the window exists.
@@ -132,14 +147,7 @@ LRESULT DownloadWnd::OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHa
         m_record->stop = true;
         m_record = nullptr;
     }
-    // Records already posted to this window die with its queue unless taken here.
-    MSG queued;
-    while (PeekMessageW(&queued, m_hWnd, UM_DOWNLOAD_PROGRESS, UM_DOWNLOAD_PROGRESS, PM_REMOVE)) {
-        delete reinterpret_cast<ProgressInfo*>(queued.wParam);
-    }
-    while (PeekMessageW(&queued, m_hWnd, UM_DOWNLOAD_DONE, UM_DOWNLOAD_DONE, PM_REMOVE)) {
-        delete reinterpret_cast<std::string*>(queued.wParam);
-    }
+    FreeQueuedRecords(m_hWnd);
     return WindowImplBase::OnDestroy(msg, wParam, lParam, bHandled);
 }
 
@@ -148,6 +156,8 @@ void DownloadWnd::Notify(TNotifyUI& msg) {
 }
 
 void DownloadWnd::OnFinalMessage(HWND hWnd) {
+    // The transfer's thread may have posted once more between WM_DESTROY and now.
+    FreeQueuedRecords(hWnd);
     WindowImplBase::OnFinalMessage(hWnd);
     delete this;
 }
