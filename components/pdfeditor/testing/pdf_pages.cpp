@@ -7,13 +7,6 @@
 
 namespace testdocs::detail {
 
-bool Fail(std::string* error, const std::string& reason) {
-    if (error) {
-        *error = reason;
-    }
-    return false;
-}
-
 bool HaveGuiApplication(std::string* error) {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         return Fail(error, "writing a document needs a QGuiApplication for its fonts");

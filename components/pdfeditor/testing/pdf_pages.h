@@ -2,6 +2,8 @@
 // place text exactly, the painter on it, and the reasons a writer gives when it fails.
 #pragma once
 
+#include "failure.h"
+
 #include <QPainter>
 #include <QPdfWriter>
 #include <QString>
@@ -13,9 +15,6 @@ namespace testdocs::detail {
 
 // Device pixels per inch of the PDF pages; layout works in these.
 constexpr int kPdfDpi = 600;
-
-// Sets the reason (when asked for one) and returns false, for `return Fail(error, "…");`.
-bool Fail(std::string* error, const std::string& reason);
 
 // False with a reason when the process has no QGuiApplication: a plain QCoreApplication has no
 // font database, and laying out text would crash rather than fail.

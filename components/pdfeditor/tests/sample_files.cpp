@@ -1,5 +1,6 @@
 #include "sample_files.h"
 
+#include <feature_documents.h>
 #include <test_documents.h>
 
 #include <qpdf/QPDF.hh>
@@ -111,6 +112,16 @@ std::string SampleFiles::Chinese(const std::string& name, int pages) {
 std::string SampleFiles::Scanned(const std::string& name, int pages) {
     const std::string path = m_folder + "/" + name;
     return testdocs::WriteScannedDocument(path, pages, &m_error) ? path : std::string();
+}
+
+std::string SampleFiles::Features(const std::string& name) {
+    const std::string path = m_folder + "/" + name;
+    return testdocs::WriteFeatureDocument(path, &m_error) ? path : std::string();
+}
+
+std::string SampleFiles::Long(const std::string& name, int pages) {
+    const std::string path = m_folder + "/" + name;
+    return testdocs::WriteLongDocument(path, pages, &m_error) ? path : std::string();
 }
 
 } // namespace pdftest

@@ -1,7 +1,8 @@
 // PDF files the editor's tests open, written into a temporary folder at test time: plain
 // pages from the OCR module's sample writer, through qpdf the encrypted, restricted and
 // titled variants that a hand-written file cannot easily be, and from pdfeditor_testing the
-// documents as real producers write them (embedded fonts, Chinese text, scans).
+// documents as real producers write them (embedded fonts, Chinese text, scans), the feature
+// tour and the long document.
 #pragma once
 
 #include <sample_pdf.h>
@@ -43,6 +44,9 @@ public:
     std::string Report(const std::string& name);
     std::string Chinese(const std::string& name, int pages);
     std::string Scanned(const std::string& name, int pages);
+    // Written object by object (feature_documents.h); no QApplication needed.
+    std::string Features(const std::string& name);
+    std::string Long(const std::string& name, int pages);
     const std::string& LastError() const { return m_error; }
 
 private:
