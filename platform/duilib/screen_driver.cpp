@@ -245,15 +245,9 @@ bool ChooseFolder(HWND owner, LPCWSTR title, std::string* hostFolder) {
     return true;
 }
 
-bool OpenFiles(HWND owner, LPCWSTR title,
-               const std::vector<std::pair<std::wstring, std::wstring>>& filters, int filterIndex,
-               bool multiple, std::vector<std::string>* hostFiles) {
-    if (!duilib::EnsureUi()) {
-        return false;
-    }
-    auto* dialog = new QFileDialog(duilib::HostOf(owner), Text(title));
-    dialog->setFileMode(multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+using Filters = std::vector<std::pair<std::wstring, std::wstring>>;
+
+void ApplyFilters(QFileDialog* dialog, const Filters& filters, int filterIndex) {
     // Qt's filter form is "Name (*.a *.b)"; the Windows one lists the patterns with ';'.
     QStringList nameFilters;
     for (const auto& [name, patterns] : filters) {
@@ -264,11 +258,49 @@ bool OpenFiles(HWND owner, LPCWSTR title,
         dialog->setNameFilters(nameFilters);
         dialog->selectNameFilter(nameFilters.value(filterIndex, nameFilters.front()));
     }
+}
+
+bool OpenFiles(HWND owner, LPCWSTR title, const Filters& filters, int filterIndex, bool multiple,
+               std::vector<std::string>* hostFiles) {
+    if (!duilib::EnsureUi()) {
+        return false;
+    }
+    auto* dialog = new QFileDialog(duilib::HostOf(owner), Text(title));
+    dialog->setFileMode(multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    ApplyFilters(dialog, filters, filterIndex);
     const QStringList chosen = RunFileDialog(dialog);
     for (const QString& file : chosen) {
         hostFiles->push_back(file.toStdString());
     }
     return !hostFiles->empty();
+}
+
+bool SaveFile(HWND owner, LPCWSTR title, const Filters& filters, int filterIndex,
+              const std::string& suggestedHostPath, bool confirmOverwrite, std::string* hostFile) {
+    if (!duilib::EnsureUi()) {
+        return false;
+    }
+    auto* dialog = new QFileDialog(duilib::HostOf(owner), Text(title));
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite, !confirmOverwrite);
+    ApplyFilters(dialog, filters, filterIndex);
+    // The name goes in after the filter, which in save mode may rewrite the name's extension.
+    const QString suggestion = QString::fromStdString(suggestedHostPath);
+    const qsizetype slash = suggestion.lastIndexOf('/');
+    if (slash >= 0) {
+        dialog->setDirectory(suggestion.left(slash + 1));
+    }
+    if (slash + 1 < suggestion.size()) {
+        dialog->selectFile(suggestion.mid(slash + 1));
+    }
+    const QStringList chosen = RunFileDialog(dialog);
+    if (chosen.isEmpty() || chosen.front().isEmpty()) {
+        return false;
+    }
+    *hostFile = chosen.front().toStdString();
+    return true;
 }
 
 } // namespace
@@ -289,6 +321,7 @@ void InstallScreenDriver() {
     driver.messageBox = &ShowMessageBox;
     driver.chooseFolder = &ChooseFolder;
     driver.openFiles = &OpenFiles;
+    driver.saveFile = &SaveFile;
     win32::host::RegisterWindowDriver(&driver);
 }
 

@@ -239,6 +239,49 @@ TEST(DuiFileDialogs, TheChosenFilesAndFolderComeBackInWindowsForm) {
     ILFree(pidl);
 }
 
+TEST(DuiFileDialogs, TheSaveDialogStartsOnTheSuggestionOverItsOwner) {
+    ASSERT_TRUE(duilib::EnsureUi());
+    const std::string folder = win32::host::ToHostPath(L"C:\\saves");
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+    DropWindow owner;
+    HWND ownerHwnd = owner.Create(nullptr, L"owner", WS_POPUP | WS_VISIBLE, 0);
+    ASSERT_NE(ownerHwnd, nullptr);
+
+    QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+    QWidget* parent = nullptr;
+    QString directory, offered, filter;
+    bool confirms = false;
+    WhenFileDialogShows([&](QFileDialog* dialog) {
+        mode = dialog->acceptMode();
+        parent = dialog->parentWidget();
+        directory = dialog->directory().absolutePath();
+        offered = dialog->selectedFiles().value(0);
+        filter = dialog->selectedNameFilter();
+        confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+        dialog->selectFile("out"); // typed without an extension
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    WCHAR buffer[MAX_PATH] = L"C:\\saves\\报告.pdf";
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = ownerHwnd;
+    ofn.lpstrFilter = L"PDF\0*.pdf\0Text\0*.txt\0";
+    ofn.nFilterIndex = 2;
+    ofn.lpstrFile = buffer;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrDefExt = L"txt";
+    ofn.Flags = OFN_OVERWRITEPROMPT;
+    ASSERT_TRUE(GetSaveFileNameW(&ofn)) << CommDlgExtendedError();
+    EXPECT_EQ(mode, QFileDialog::AcceptSave);
+    EXPECT_EQ(parent, duilib::HostOf(ownerHwnd));
+    EXPECT_EQ(directory.toStdString(), folder);
+    EXPECT_EQ(offered.toStdString(), folder + "/报告.pdf") << "the name as suggested";
+    EXPECT_EQ(filter, "Text (*.txt)");
+    EXPECT_TRUE(confirms);
+    EXPECT_EQ(std::wstring(buffer), L"C:\\saves\\out.txt");
+    DestroyWindow(ownerHwnd);
+}
+
 TEST(DuiIcons, TheIconResourceBecomesTheWindowIcon) {
     DropWindow window;
     HWND hwnd = window.Create(nullptr, L"icon", WS_POPUP, 0);

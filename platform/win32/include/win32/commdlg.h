@@ -1,5 +1,5 @@
-// The common dialogs: the open-file dialog. What is on screen is the UI layer's (the window
-// driver of win32/host.h); with none loaded the dialog is cancelled at once.
+// The common dialogs: the open-file and save-file dialogs. What is on screen is the UI layer's (the
+// window driver of win32/host.h); with none loaded the dialog is cancelled at once.
 #pragma once
 
 #include "types.h"
@@ -48,11 +48,19 @@ extern "C" {
 // ended by an empty text; nFilterIndex counts from 1. The answer in lpstrFile, in Windows form:
 // one file as its full path; several (OFN_ALLOWMULTISELECT | OFN_EXPLORER) as the folder, then
 // each name, every one NUL-terminated and the list ended by an empty one; nFileOffset is where
-// the (first) name starts. FALSE with CommDlgExtendedError 0 when the user cancels or no UI
-// layer can show the dialog; FNERR_BUFFERTOOSMALL (the needed size in the first character)
-// when the answer does not fit; CDERR_STRUCTSIZE / CDERR_INITIALIZATION for a bad structure.
-// The title, initial folder and hook fields are not used.
+// the (first) name starts, nFileExtension where one file's extension starts (its terminating
+// NUL when it has none, 0 when the name ends with the dot). FALSE with CommDlgExtendedError 0 when
+// the user cancels or no UI layer can show the dialog; FNERR_BUFFERTOOSMALL (the needed size in the
+// first character) when the answer does not fit; CDERR_STRUCTSIZE / CDERR_INITIALIZATION for a bad
+// structure. The file title, initial folder and hook fields are not used.
 WIN32_API BOOL WINAPI GetOpenFileNameW(LPOPENFILENAMEW lpofn);
+// The same structure for one file to write. lpstrFile comes in holding the name to suggest: a
+// plain name, or a full path whose folder is where the dialog starts (else lpstrInitialDir, else
+// the dialog's own choice). A chosen name without an extension gets lpstrDefExt (given without
+// a dot). OFN_OVERWRITEPROMPT asks before an existing file is chosen, including one the added
+// extension names; where that question cannot be asked nothing is chosen. The answer, offsets,
+// nFilterIndex and failures are as for GetOpenFileNameW; the title is the dialog's.
+WIN32_API BOOL WINAPI GetSaveFileNameW(LPOPENFILENAMEW lpofn);
 // The reason of the calling thread's last failed common dialog call; 0 after a cancel.
 WIN32_API DWORD WINAPI CommDlgExtendedError();
 }

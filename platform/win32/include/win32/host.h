@@ -69,6 +69,15 @@ struct WindowDriver {
                       const std::vector<std::pair<std::wstring, std::wstring>>& filters,
                       int filterIndex, bool multiple,
                       std::vector<std::string>* hostFiles) = nullptr;
+    // A modal save-file picker: the filters as for openFiles; the suggestion as a host path,
+    // the folder to start in and then the name to offer (a folder alone ends with '/', a bare
+    // name leaves the folder to the picker, empty suggests nothing); whether choosing an
+    // existing file asks before replacing it. The chosen file as a host path, false when the
+    // user cancelled or none can be shown.
+    bool (*saveFile)(HWND owner, LPCWSTR title,
+                     const std::vector<std::pair<std::wstring, std::wstring>>& filters,
+                     int filterIndex, const std::string& suggestedHostPath, bool confirmOverwrite,
+                     std::string* hostFile) = nullptr;
 };
 
 // Installs the driver for the rest of the process (the UI layer calls it when it loads); null

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cwchar>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include <sstream>
 #include <temp_prefix.h>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -26,6 +28,13 @@ struct DialogScript {
     bool multiple = false;
     HWND owner = nullptr;
     std::wstring title;
+    // The save dialog: its answers in turn (the last one again after that), what it was asked
+    // each time, and the replies to the layer's own question, in turn.
+    std::vector<std::string> saves;
+    std::vector<std::string> suggestions;
+    bool confirmOverwrite = false;
+    std::vector<int> replies;
+    std::vector<std::wstring> questions;
 };
 
 DialogScript* g_script = nullptr;
@@ -49,6 +58,24 @@ bool ChooseFolder(HWND owner, LPCWSTR title, std::string* folder) {
     return g_script->answer;
 }
 
+bool SaveFile(HWND, LPCWSTR, const std::vector<std::pair<std::wstring, std::wstring>>& filters,
+              int filterIndex, const std::string& suggestion, bool confirmOverwrite,
+              std::string* file) {
+    g_script->filters = filters;
+    g_script->filterIndex = filterIndex;
+    g_script->confirmOverwrite = confirmOverwrite;
+    g_script->suggestions.push_back(suggestion);
+    const size_t turn = std::min(g_script->suggestions.size(), g_script->saves.size());
+    *file = turn ? g_script->saves[turn - 1] : std::string();
+    return g_script->answer;
+}
+
+int AskBox(HWND, LPCWSTR text, LPCWSTR, UINT) {
+    g_script->questions.push_back(text);
+    const size_t turn = g_script->questions.size();
+    return turn <= g_script->replies.size() ? g_script->replies[turn - 1] : 0;
+}
+
 class FileDialogs : public testing::Test {
 protected:
     void SetUp() override {
@@ -56,6 +83,8 @@ protected:
         win32::host::WindowDriver driver = m_saved;
         driver.openFiles = &OpenFiles;
         driver.chooseFolder = &ChooseFolder;
+        driver.saveFile = &SaveFile;
+        driver.messageBox = &AskBox;
         win32::host::RegisterWindowDriver(&driver);
         g_script = &m_script;
         std::filesystem::create_directories(m_dir.Path() + "/docs");
@@ -134,14 +163,21 @@ TEST_F(FileDialogs, ACancelOrNoScreenChoosesNothing) {
     OPENFILENAMEW ofn = Request(OFN_EXPLORER);
     EXPECT_FALSE(GetOpenFileNameW(&ofn));
     EXPECT_EQ(CommDlgExtendedError(), 0u);
+    ofn = Request(OFN_OVERWRITEPROMPT);
+    EXPECT_FALSE(GetSaveFileNameW(&ofn));
+    EXPECT_EQ(CommDlgExtendedError(), 0u);
+    EXPECT_EQ(m_buffer[0], L'#') << "a cancel leaves the buffer alone";
     BROWSEINFOW info{};
     EXPECT_EQ(SHBrowseForFolderW(&info), nullptr);
 
     win32::host::RegisterWindowDriver(nullptr);
     m_script.answer = true;
     m_script.files = {Host("a.pdf")};
+    m_script.saves = {Host("new.pdf")};
     m_script.folder = m_dir.Path();
     EXPECT_FALSE(GetOpenFileNameW(&ofn));
+    EXPECT_EQ(CommDlgExtendedError(), 0u);
+    EXPECT_FALSE(GetSaveFileNameW(&ofn));
     EXPECT_EQ(CommDlgExtendedError(), 0u);
     EXPECT_EQ(SHBrowseForFolderW(&info), nullptr);
 }
@@ -156,9 +192,128 @@ TEST_F(FileDialogs, AnAnswerTooLongForTheBufferSaysHowMuchIsNeeded) {
     EXPECT_EQ(static_cast<size_t>(m_buffer[0]), needed);
     EXPECT_EQ(m_buffer[8], L'#') << "nothing written past nMaxFile";
 
+    m_script.saves = {Host("new.pdf")};
+    ofn = Request(0);
+    ofn.nMaxFile = static_cast<DWORD>(win32::host::ToWindowsPath(Host("new.pdf")).size());
+    EXPECT_FALSE(GetSaveFileNameW(&ofn));
+    EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(FNERR_BUFFERTOOSMALL));
+    EXPECT_EQ(static_cast<DWORD>(m_buffer[0]), ofn.nMaxFile + 1) << "the path and its NUL";
+    EXPECT_EQ(m_buffer[ofn.nMaxFile], L'#');
+    ofn.nMaxFile += 1;
+    EXPECT_TRUE(GetSaveFileNameW(&ofn)) << "exactly the size needed is enough";
+
     ofn.lStructSize = 12;
     EXPECT_FALSE(GetOpenFileNameW(&ofn));
     EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(CDERR_STRUCTSIZE));
+    EXPECT_FALSE(GetSaveFileNameW(&ofn));
+    EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(CDERR_STRUCTSIZE));
+    EXPECT_EQ(m_script.suggestions.size(), 2u) << "a bad structure shows no dialog";
+}
+
+TEST_F(FileDialogs, TheSavedFileComesAsItsFullPathWithTheDefaultExtensionAdded) {
+    m_script.saves = {Host("report")};
+    OPENFILENAMEW ofn = Request(OFN_EXPLORER);
+    ofn.lpstrDefExt = L"pdf";
+    ASSERT_TRUE(GetSaveFileNameW(&ofn));
+    EXPECT_EQ(CommDlgExtendedError(), 0u);
+    const std::wstring path = win32::host::ToWindowsPath(Host("report.pdf"));
+    EXPECT_EQ(std::wstring(m_buffer), path);
+    EXPECT_EQ(m_buffer[path.size() + 1], L'#') << "one file ends with one NUL";
+    EXPECT_EQ(std::wstring(m_buffer + ofn.nFileOffset), L"report.pdf");
+    EXPECT_EQ(std::wstring(m_buffer + ofn.nFileExtension), L"pdf");
+    EXPECT_EQ(ofn.nFilterIndex, 2u);
+    EXPECT_EQ(m_script.filterIndex, 1);
+    ASSERT_EQ(m_script.filters.size(), 2u);
+    EXPECT_EQ(m_script.filters[0].second, L"*.pdf");
+    EXPECT_FALSE(m_script.confirmOverwrite);
+
+    // A name with an extension keeps it, and so does one that ends with a dot (offset 0);
+    // without a default extension the offset is the terminating NUL's, as on Windows.
+    const std::tuple<const char*, const WCHAR*, const WCHAR*> kept[] = {
+        {"b c.txt", L"pdf", L"txt"}, {"draft.", L"pdf", nullptr}, {"plain", nullptr, L""}};
+    for (const auto& [name, defaultExtension, extension] : kept) {
+        m_script.saves = {Host(name)};
+        m_script.suggestions.clear();
+        ofn = Request(0);
+        ofn.lpstrDefExt = defaultExtension;
+        ASSERT_TRUE(GetSaveFileNameW(&ofn));
+        EXPECT_EQ(std::wstring(m_buffer), win32::host::ToWindowsPath(Host(name)));
+        if (extension) {
+            EXPECT_EQ(std::wstring(m_buffer + ofn.nFileExtension), extension) << name;
+        } else {
+            EXPECT_EQ(ofn.nFileExtension, 0u);
+        }
+    }
+}
+
+TEST_F(FileDialogs, TheSuggestedNameAndFolderReachThePickerAsAHostPath) {
+    m_script.saves = {Host("x.pdf")};
+    const std::wstring docs = win32::host::ToWindowsPath(m_dir.Path() + "/docs");
+    const std::wstring elsewhere = win32::host::ToWindowsPath(m_dir.Path());
+    struct Case {
+        std::wstring file;
+        const WCHAR* initialDir;
+        std::string expected;
+    } cases[] = {
+        {docs + L"\\a.pdf", elsewhere.c_str(), Host("a.pdf")}, // the path's folder wins
+        {L"报告.pdf", docs.c_str(), Host("报告.pdf")},
+        {L"", docs.c_str(), m_dir.Path() + "/docs/"},
+        {L"name.pdf", nullptr, "name.pdf"},           // the picker chooses the folder
+        {L"D:\\away\\name.pdf", nullptr, "name.pdf"}, // no drive D:
+    };
+    for (const Case& c : cases) {
+        OPENFILENAMEW ofn = Request(OFN_OVERWRITEPROMPT);
+        std::copy(c.file.begin(), c.file.end(), m_buffer);
+        m_buffer[c.file.size()] = L'\0';
+        ofn.lpstrInitialDir = c.initialDir;
+        m_script.suggestions.clear();
+        ASSERT_TRUE(GetSaveFileNameW(&ofn));
+        EXPECT_EQ(m_script.suggestions.at(0), c.expected);
+        EXPECT_TRUE(m_script.confirmOverwrite);
+    }
+    // A suggestion without a terminator is read no further than nMaxFile.
+    WCHAR unterminated[4] = {L'a', L'b', L'c', L'd'};
+    OPENFILENAMEW ofn = Request(0);
+    ofn.lpstrFile = unterminated;
+    ofn.nMaxFile = 4;
+    m_script.suggestions.clear();
+    EXPECT_FALSE(GetSaveFileNameW(&ofn));
+    EXPECT_EQ(m_script.suggestions.at(0), "abcd");
+}
+
+TEST_F(FileDialogs, AnExtensionThatNamesAnExistingFileIsNotReplacedUnasked) {
+    // The picker confirmed "a" (no such file); the added extension makes it a.pdf, which exists.
+    m_script.saves = {Host("a"), Host("fresh")};
+    m_script.replies = {IDNO};
+    OPENFILENAMEW ofn = Request(OFN_OVERWRITEPROMPT);
+    ofn.lpstrDefExt = L"pdf";
+    ASSERT_TRUE(GetSaveFileNameW(&ofn));
+    ASSERT_EQ(m_script.questions.size(), 1u);
+    EXPECT_NE(m_script.questions[0].find(L"a.pdf"), std::wstring::npos);
+    ASSERT_EQ(m_script.suggestions.size(), 2u) << "No goes back to the picker";
+    EXPECT_EQ(m_script.suggestions[1], Host("a.pdf"));
+    EXPECT_EQ(std::wstring(m_buffer), win32::host::ToWindowsPath(Host("fresh.pdf")));
+
+    m_script = DialogScript{};
+    m_script.saves = {Host("a")};
+    m_script.replies = {IDYES};
+    ASSERT_TRUE(GetSaveFileNameW(&ofn));
+    EXPECT_EQ(std::wstring(m_buffer), win32::host::ToWindowsPath(Host("a.pdf")));
+
+    // Where the question cannot be asked, nothing is chosen.
+    m_script = DialogScript{};
+    m_script.saves = {Host("a")};
+    std::fill(std::begin(m_buffer), std::end(m_buffer), L'#');
+    EXPECT_FALSE(GetSaveFileNameW(&ofn));
+    EXPECT_EQ(CommDlgExtendedError(), 0u);
+    EXPECT_EQ(m_buffer[0], L'#');
+
+    // Without OFN_OVERWRITEPROMPT nobody is asked.
+    m_script = DialogScript{};
+    m_script.saves = {Host("a")};
+    ofn.Flags = 0;
+    ASSERT_TRUE(GetSaveFileNameW(&ofn));
+    EXPECT_TRUE(m_script.questions.empty());
 }
 
 TEST_F(FileDialogs, TheChosenFolderComesAsAnItemListWithItsPath) {
