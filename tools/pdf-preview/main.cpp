@@ -2,10 +2,13 @@
 // page views) alone in a window, with the files given on the command line — for people,
 // screenshots and the benchmarks.
 //
-//   pdf-preview [--first-paint] [--lang zh-CN|en-US] FILE...
+//   pdf-preview [--first-paint] [--lang zh-CN|en-US] [--pane NAME [--find TEXT]] FILE...
 //
-// --lang sets the interface language (the locale's otherwise). Without --first-paint the files
-// may be left out and opened with Open (Ctrl+O), whose dialog the skin UI layer shows.
+// Every pane's button is in the side panel; --pane opens one at start (thumbnails, bookmarks,
+// contents, attachments, signatures, comments, named, properties, search) and --find searches
+// the active document for a text in the search pane. --lang sets the interface language (the
+// locale's otherwise). Without --first-paint the files may be left out and opened with Open
+// (Ctrl+O), whose dialog the skin UI layer shows.
 //
 // --first-paint prints the milliseconds from process start to the first paint of page 1 of
 // the last file given (the active one), then exits: 0 when it painted, 1 when nothing opened
@@ -14,6 +17,8 @@
 // reading, in nanoseconds, just before it started us.
 #include "core/texts.h"
 #include "view/editor_widget.h"
+#include "view/panes/search_pane.h"
+#include "view/panes/side_panel.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -78,8 +83,26 @@ double MsSinceStart() {
 }
 
 int Usage() {
-    std::fputs("usage: pdf-preview [--first-paint] [--lang zh-CN|en-US] FILE...\n", stderr);
+    std::fputs("usage: pdf-preview [--first-paint] [--lang zh-CN|en-US] [--pane NAME [--find "
+               "TEXT]] FILE...\n",
+               stderr);
     return 2;
+}
+
+constexpr const char* kPaneNames[] = {
+    "thumbnails", "bookmarks", "contents",   "attachments", "signatures", "comments",
+    "layers",     "named",     "properties", "search",      "panzoom",
+};
+static_assert(std::size(kPaneNames) == size_t(pdfeditor::PaneKind::Count));
+
+// The pane of a name given on the command line; Count for none.
+pdfeditor::PaneKind PaneNamed(const std::string& name) {
+    for (size_t i = 0; i < std::size(kPaneNames); ++i) {
+        if (name == kPaneNames[i]) {
+            return static_cast<pdfeditor::PaneKind>(i);
+        }
+    }
+    return pdfeditor::PaneKind::Count;
 }
 
 } // namespace
@@ -87,19 +110,26 @@ int Usage() {
 int main(int argc, char** argv) {
     bool firstPaint = false;
     std::string language;
+    std::string pane;
+    std::string find;
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--first-paint") == 0) {
             firstPaint = true;
         } else if (std::strcmp(argv[i], "--lang") == 0 && i + 1 < argc) {
             language = argv[++i];
+        } else if (std::strcmp(argv[i], "--pane") == 0 && i + 1 < argc) {
+            pane = argv[++i];
+        } else if (std::strcmp(argv[i], "--find") == 0 && i + 1 < argc) {
+            find = argv[++i];
         } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
             return Usage();
         } else {
             files.push_back(argv[i]);
         }
     }
-    if (firstPaint && files.empty()) {
+    if ((firstPaint && files.empty()) ||
+        (!pane.empty() && PaneNamed(pane) == pdfeditor::PaneKind::Count)) {
         return Usage();
     }
     if (!language.empty() && !pdfeditor::Texts::Instance().SetLanguage(language)) {
@@ -114,6 +144,10 @@ int main(int argc, char** argv) {
                      pdfeditor::CommandBar::File, pdfeditor::CommandBar::View,
                      pdfeditor::CommandBar::PageZoom, pdfeditor::CommandBar::PageNav}) {
         window.SetCommandBarVisible(bar, true);
+    }
+    pdfeditor::SidePanel* panes = window.Panes();
+    for (size_t i = 0; i < size_t(pdfeditor::PaneKind::Count); ++i) {
+        panes->SetAvailable(static_cast<pdfeditor::PaneKind>(i), true);
     }
     pdfeditor::DocumentTabs* tabs = window.Tabs();
     StderrReport report;
@@ -145,5 +179,12 @@ int main(int argc, char** argv) {
     const QRect screen = window.screen()->availableGeometry();
     window.setGeometry(screen);
     window.show();
+    if (!pane.empty()) {
+        panes->ShowPane(PaneNamed(pane));
+    }
+    if (!find.empty()) {
+        panes->ShowPane(pdfeditor::PaneKind::Search);
+        panes->Search()->Find(QString::fromStdString(find), pdfeditor::SearchOptions{});
+    }
     return app.exec();
 }

@@ -1,5 +1,7 @@
 #include "editor_state.h"
 
+#include "view/panes/side_panel.h"
+
 #include "core/texts.h"
 #include "objects.h"
 #include "view/editor_widget.h"
@@ -23,6 +25,18 @@ CommandBar BarOf(int index) {
 
 // The command bars the window has; the others of the vocabulary are kept for later versions.
 constexpr int kShownBars = 6;
+
+// The side panel's pane for a pane of the vocabulary; Count for the ones that come with
+// editing (stamps, comment styles).
+PaneKind PaneOf(int index) {
+    constexpr PaneKind kPanes[] = {
+        PaneKind::Thumbnails, PaneKind::Bookmarks, PaneKind::Contents, PaneKind::Attachments,
+        PaneKind::Signatures, PaneKind::Comments,  PaneKind::Layers,   PaneKind::NamedDests,
+        PaneKind::Properties, PaneKind::Search,    PaneKind::Count,    PaneKind::Count,
+        PaneKind::PanZoom,
+    };
+    return index >= 0 && index < int(std::size(kPanes)) ? kPanes[index] : PaneKind::Count;
+}
 
 } // namespace
 
@@ -146,6 +160,11 @@ HRESULT EditorState::Enable(LONG id, bool on) {
     if (feature->kind == FeatureKind::CommandBar && feature->index < kShownBars) {
         if (EditorWidget* widget = MakeWidget()) {
             widget->SetCommandBarVisible(BarOf(feature->index), on);
+        }
+    }
+    if (feature->kind == FeatureKind::Pane && PaneOf(feature->index) != PaneKind::Count) {
+        if (EditorWidget* widget = MakeWidget()) {
+            widget->Panes()->SetAvailable(PaneOf(feature->index), on);
         }
     }
     return S_OK;

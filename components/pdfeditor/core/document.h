@@ -79,6 +79,10 @@ public:
     bool okToPrint() const { return m_okToPrint; }
     bool okToCopy() const { return m_okToCopy; }
 
+    // The document as Poppler reads it, for the readers of outlines, links, attachments and
+    // the like (outline.h, page_links.h, ...). The opening thread only.
+    Poppler::Document* PopplerDocument() const { return m_poppler.get(); }
+
 private:
     Document() = default;
 

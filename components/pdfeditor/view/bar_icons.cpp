@@ -191,6 +191,132 @@ void Draw(QPainter& p, BarIcon which) {
         Sheet(p, QRectF(7.0, 2.0, 10.5, 16.0));
         Arrow(p, QPointF(1.5, 10.0), QPointF(13.5, 10.0), false);
         break;
+    case BarIcon::Back:
+    case BarIcon::Forward: {
+        const bool back = which == BarIcon::Back;
+        p.setPen(Line(kInk, 1.8));
+        const double tip = back ? 4 : 16;
+        const double tail = back ? 16 : 4;
+        p.drawLine(QPointF(tail, 10), QPointF(tip, 10));
+        p.drawLine(QPointF(tip, 10), QPointF(10, 4.5));
+        p.drawLine(QPointF(tip, 10), QPointF(10, 15.5));
+        break;
+    }
+    case BarIcon::Search:
+        p.setPen(Line(kInk, 1.8));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QPointF(8.5, 8.5), 5, 5);
+        p.drawLine(QPointF(12.2, 12.2), QPointF(17, 17));
+        break;
+    case BarIcon::Thumbnails:
+        p.setPen(Line(kInk, 1.2));
+        p.setBrush(kPaper);
+        p.drawRect(QRectF(3, 2.5, 6, 7.5));
+        p.drawRect(QRectF(11, 2.5, 6, 7.5));
+        p.drawRect(QRectF(3, 11.5, 6, 7.5));
+        p.drawRect(QRectF(11, 11.5, 6, 7.5));
+        break;
+    case BarIcon::Bookmarks: {
+        QPainterPath ribbon;
+        ribbon.moveTo(5, 2.5);
+        ribbon.lineTo(15, 2.5);
+        ribbon.lineTo(15, 17.5);
+        ribbon.lineTo(10, 13);
+        ribbon.lineTo(5, 17.5);
+        ribbon.closeSubpath();
+        p.setPen(Line(kAccent.darker(130), 1.2));
+        p.setBrush(kAccent);
+        p.drawPath(ribbon);
+        break;
+    }
+    case BarIcon::Contents:
+        p.setPen(Line(kInk, 1.4));
+        for (int row = 0; row < 4; ++row) {
+            const double y = 4 + row * 4;
+            const double indent = row % 2 ? 6 : 3;
+            p.drawLine(QPointF(indent, y), QPointF(17, y));
+        }
+        break;
+    case BarIcon::Attachments: {
+        QPainterPath clip;
+        clip.moveTo(12.5, 6);
+        clip.lineTo(12.5, 14);
+        clip.arcTo(QRectF(7.5, 11.5, 5, 5), 0, -180);
+        clip.lineTo(7.5, 4.5);
+        clip.arcTo(QRectF(7.5, 1.5, 7, 6), 180, -180);
+        clip.lineTo(14.5, 14.5);
+        p.setPen(Line(kInk, 1.4));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(clip);
+        break;
+    }
+    case BarIcon::Signatures:
+        p.setPen(Line(kInk, 1.4));
+        p.drawLine(QPointF(3, 16), QPointF(17, 16));
+        p.setPen(Line(kAccent, 1.5));
+        {
+            QPainterPath scrawl;
+            scrawl.moveTo(4, 13);
+            scrawl.cubicTo(6, 4, 8, 4, 8, 12);
+            scrawl.cubicTo(9, 8, 11, 8, 12, 12);
+            scrawl.cubicTo(13, 10, 15, 10, 16, 11);
+            p.setBrush(Qt::NoBrush);
+            p.drawPath(scrawl);
+        }
+        break;
+    case BarIcon::Comments: {
+        QPainterPath bubble;
+        bubble.addRoundedRect(QRectF(2.5, 3, 15, 10.5), 2.5, 2.5);
+        bubble.moveTo(6, 13.5);
+        bubble.lineTo(5, 17.5);
+        bubble.lineTo(10, 13.5);
+        p.setPen(Line(QColor(0xb0, 0x86, 0x00), 1.2));
+        p.setBrush(QColor(0xff, 0xd8, 0x4d));
+        p.drawPath(bubble.simplified());
+        break;
+    }
+    case BarIcon::Layers:
+        p.setPen(Line(kInk, 1.2));
+        for (int layer = 2; layer >= 0; --layer) {
+            QPainterPath sheet;
+            const double y = 4 + layer * 4;
+            sheet.moveTo(10, y);
+            sheet.lineTo(17, y + 3);
+            sheet.lineTo(10, y + 6);
+            sheet.lineTo(3, y + 3);
+            sheet.closeSubpath();
+            p.setBrush(layer == 0 ? kAccent.lighter(150) : kPaper);
+            p.drawPath(sheet);
+        }
+        break;
+    case BarIcon::NamedDests:
+        p.setPen(Line(kInk, 1.4));
+        p.drawLine(QPointF(5, 2.5), QPointF(5, 17.5));
+        p.setPen(Line(kStop.darker(120), 1.0));
+        p.setBrush(kStop);
+        {
+            QPainterPath flag;
+            flag.moveTo(5.5, 3);
+            flag.lineTo(16, 6);
+            flag.lineTo(5.5, 9.5);
+            flag.closeSubpath();
+            p.drawPath(flag);
+        }
+        break;
+    case BarIcon::Properties:
+        p.setPen(Line(kAccent, 1.4));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QPointF(10, 10), 7.5, 7.5);
+        p.drawLine(QPointF(10, 9), QPointF(10, 14.5));
+        p.setBrush(kAccent);
+        p.drawEllipse(QPointF(10, 6), 0.8, 0.8);
+        break;
+    case BarIcon::PanZoom:
+        Sheet(p, QRectF(3, 2.5, 14, 15));
+        p.setPen(Line(kAccent, 1.4));
+        p.setBrush(QColor(0x1a, 0x73, 0xe8, 50));
+        p.drawRect(QRectF(6, 8, 7, 6));
+        break;
     }
 }
 

@@ -20,6 +20,20 @@ enum class BarIcon {
     NextPage,
     LastPage,
     GoToPage,
+    Back,
+    Forward,
+    Search,
+    // The side panel's panes.
+    Thumbnails,
+    Bookmarks,
+    Contents,
+    Attachments,
+    Signatures,
+    Comments,
+    Layers,
+    NamedDests,
+    Properties,
+    PanZoom,
 };
 
 QIcon MakeBarIcon(BarIcon which);

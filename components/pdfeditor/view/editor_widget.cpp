@@ -3,6 +3,8 @@
 #include "bar_icons.h"
 #include "core/texts.h"
 #include "page_box.h"
+#include "panes/search_pane.h"
+#include "panes/side_panel.h"
 #include "zoom_box.h"
 
 #include <win32/commdlg.h>
@@ -18,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSplitter>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -30,6 +33,8 @@ namespace pdfeditor {
 namespace {
 
 constexpr int kBarIconSize = 20;
+// The side panel's width when a pane first opens, buttons included.
+constexpr int kPaneWidth = 280;
 
 // "Zoom in (Ctrl++)": a button's tip names its key, as the menu item shows it.
 QString TipWithKey(TextId tip, const QAction* action) {
@@ -55,6 +60,11 @@ struct EditorWidget::Actions {
     QAction* nextPage;
     QAction* lastPage;
     QAction* goToPage;
+    QAction* back;
+    QAction* forward;
+    QAction* find;
+    QAction* findNext;
+    QAction* findPrevious;
 };
 
 EditorWidget::EditorWidget(DocumentSet* documents, QWidget* parent, PageViewOptions options)
@@ -75,12 +85,31 @@ EditorWidget::EditorWidget(DocumentSet* documents, QWidget* parent, PageViewOpti
     m_emptyHint->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_tabs->installEventFilter(this);
 
+    m_sidePanel = new SidePanel(this);
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(QStringLiteral("panesSplitter"));
+    m_splitter->setChildrenCollapsible(false);
+    m_splitter->setHandleWidth(1);
+    m_splitter->addWidget(m_sidePanel);
+    m_splitter->addWidget(m_tabs);
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
+    connect(m_sidePanel, &SidePanel::PaneOpened, this, [this](bool open) {
+        // The pane gets a reader's width when it opens; folded, only its buttons stay.
+        const int total = m_splitter->width();
+        const int side = open ? std::max(kPaneWidth, m_paneWidth) : 0;
+        if (!open) {
+            m_paneWidth = m_splitter->sizes().value(0, kPaneWidth);
+        }
+        m_splitter->setSizes({side, std::max(0, total - side)});
+    });
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_menuBar);
     layout->addWidget(m_barRow);
-    layout->addWidget(m_tabs, 1);
+    layout->addWidget(m_splitter, 1);
     m_menuBar->hide();
     m_barRow->hide();
 
@@ -127,6 +156,16 @@ void EditorWidget::CreateActions() {
     a.nextPage = make("actionNextPage", BarIcon::NextPage);
     a.lastPage = make("actionLastPage", BarIcon::LastPage);
     a.goToPage = make("actionGoToPage", BarIcon::GoToPage);
+    a.back = make("actionBack", BarIcon::Back);
+    a.forward = make("actionForward", BarIcon::Forward);
+    a.find = make("actionFind", BarIcon::Search);
+    a.findNext = make("actionFindNext", BarIcon::NextPage);
+    a.findPrevious = make("actionFindPrevious", BarIcon::PreviousPage);
+    a.back->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
+    a.forward->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
+    a.find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    a.findNext->setShortcut(QKeySequence(Qt::Key_F3));
+    a.findPrevious->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
 
     a.open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     a.close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
@@ -160,6 +199,20 @@ void EditorWidget::CreateActions() {
     onView(a.nextPage, [](PageView& view) { view.GoToPage(view.CurrentPage() + 1); });
     onView(a.lastPage, [](PageView& view) { view.GoToPage(view.PageCount() - 1); });
     connect(a.goToPage, &QAction::triggered, this, &EditorWidget::ShowGoToPage);
+    onView(a.back, [](PageView& view) { view.GoBack(); });
+    onView(a.forward, [](PageView& view) { view.GoForward(); });
+    connect(a.find, &QAction::triggered, this, [this] { ShowSearch(); });
+    connect(a.findNext, &QAction::triggered, this, [this] { m_sidePanel->Search()->Next(); });
+    connect(a.findPrevious, &QAction::triggered, this,
+            [this] { m_sidePanel->Search()->Previous(); });
+}
+
+bool EditorWidget::ShowSearch() {
+    if (!m_sidePanel->ShowPane(PaneKind::Search)) {
+        return false;
+    }
+    m_sidePanel->Search()->FocusField();
+    return true;
 }
 
 void EditorWidget::CreateMenus() {
@@ -178,6 +231,10 @@ void EditorWidget::CreateMenus() {
     m_goMenu->addActions({a.firstPage, a.previousPage, a.nextPage, a.lastPage});
     m_goMenu->addSeparator();
     m_goMenu->addAction(a.goToPage);
+    m_goMenu->addSeparator();
+    m_goMenu->addActions({a.back, a.forward});
+    m_viewMenu->addSeparator();
+    m_viewMenu->addAction(a.find);
 }
 
 QToolBar* EditorWidget::NewBar(const char* name) {
@@ -269,6 +326,11 @@ void EditorWidget::Retranslate() {
         {a.nextPage, {TextId::ActionNextPage, TextId::TipNextPage}},
         {a.lastPage, {TextId::ActionLastPage, TextId::TipLastPage}},
         {a.goToPage, {TextId::ActionGoToPage, TextId::GoToPageTitle}},
+        {a.back, {TextId::ActionBack, TextId::ActionBack}},
+        {a.forward, {TextId::ActionForward, TextId::ActionForward}},
+        {a.find, {TextId::ActionFind, TextId::ActionFind}},
+        {a.findNext, {TextId::SearchNext, TextId::SearchNext}},
+        {a.findPrevious, {TextId::SearchPrevious, TextId::SearchPrevious}},
     };
     for (const auto& [action, ids] : texts) {
         action->setText(Tr(ids.first));
@@ -404,6 +466,7 @@ void EditorWidget::FollowActive() {
         if (view) {
             m_viewConnections = {
                 connect(view, &PageView::CurrentPageChanged, this, &EditorWidget::Refresh),
+                connect(view, &PageView::HistoryChanged, this, &EditorWidget::Refresh),
                 connect(view, &PageView::ZoomChanged, this,
                         [this] {
                             Refresh();
@@ -417,6 +480,7 @@ void EditorWidget::FollowActive() {
             };
             view->installEventFilter(this);
         }
+        m_sidePanel->SetView(view);
         ScheduleLayoutChanged();
     }
     Refresh();
@@ -457,6 +521,9 @@ void EditorWidget::Refresh() {
     a.nextPage->setEnabled(open && page < pages - 1);
     a.lastPage->setEnabled(open && page < pages - 1);
     a.goToPage->setEnabled(open);
+    a.back->setEnabled(open && view->CanGoBack());
+    a.forward->setEnabled(open && view->CanGoForward());
+    a.find->setEnabled(m_sidePanel->IsAvailable(PaneKind::Search));
     a.fitWidth->setChecked(open && mode == PageView::ZoomMode::FitWidth);
     a.fitPage->setChecked(open && mode == PageView::ZoomMode::FitPage);
     a.actualSize->setChecked(open && mode == PageView::ZoomMode::Custom &&
@@ -498,6 +565,11 @@ void EditorWidget::ShowGoToPage() {
     });
     // Not modal in the event loop's sense: a host's calls keep arriving while it is open.
     dialog->open();
+}
+
+void EditorWidget::SetDialogOwner(HWND owner) {
+    m_dialogOwner = owner;
+    m_sidePanel->SetDialogOwner(owner);
 }
 
 void EditorWidget::SetEmptyHintVisible(bool visible) {

@@ -21,11 +21,13 @@ class QAction;
 class QLabel;
 class QMenu;
 class QMenuBar;
+class QSplitter;
 class QToolBar;
 
 namespace pdfeditor {
 
 class PageBox;
+class SidePanel;
 class ZoomBox;
 
 enum class CommandBar { MenuBar, Standard, File, View, PageZoom, PageNav };
@@ -52,13 +54,19 @@ public:
     bool CloseActive();
 
     // The window that owns the open dialog (the control's window); none at first.
-    void SetDialogOwner(HWND owner) { m_dialogOwner = owner; }
+    void SetDialogOwner(HWND owner);
     // A line on the empty desk saying how to open a document, while nothing is open; shown at
     // first. A host with a start page of its own turns it off.
     void SetEmptyHintVisible(bool visible);
     bool IsEmptyHintShown() const;
     // The desk behind the pages; invalid for the standard dark grey.
     void SetDeskColor(const QColor& color) { m_tabs->SetDeskColor(color); }
+
+    // The panes at the left; none is shown until the host switches it on.
+    SidePanel* Panes() const { return m_sidePanel; }
+    // Opens the search pane with the focus in its field, as Ctrl+F does; false when the host
+    // has not switched the search pane on.
+    bool ShowSearch();
 
 signals:
     // The active view's layout settled: its zoom or zoom mode changed, it was resized, or
@@ -106,6 +114,9 @@ private:
     QTimer m_layoutTimer;
     HWND m_dialogOwner = nullptr;
     QLabel* m_emptyHint = nullptr;
+    SidePanel* m_sidePanel = nullptr;
+    QSplitter* m_splitter = nullptr;
+    int m_paneWidth = 0;
     bool m_emptyHintWanted = true;
 };
 

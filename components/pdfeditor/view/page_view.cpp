@@ -4,9 +4,11 @@
 
 #include "core/texts.h"
 
+#include <win32/shell.h>
 #include <win32/trace.h>
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QScrollBar>
@@ -27,6 +29,10 @@ constexpr double kZoomSteps[] = {0.1, 0.25, 0.5, 0.75, 1.0, 1.25, 1.5,
 const QColor kDesk(0x52, 0x56, 0x59);
 const QColor kShadow(0, 0, 0, 80);
 const QColor kBorder(0, 0, 0, 70);
+const QColor kHit(255, 210, 0, 90);
+const QColor kCurrentHit(255, 120, 0, 130);
+// Jumps kept for Back; older ones fall off.
+constexpr size_t kHistoryLimit = 100;
 
 double Clamp(double factor) {
     return std::clamp(factor, PageView::kMinZoom, PageView::kMaxZoom);
@@ -316,6 +322,20 @@ void PageView::OnFailed(int page, int width) {
     viewport()->update();
 }
 
+void PageView::PaintHits(QPainter& painter, int page, const QRect& rect) const {
+    const auto hits = m_hits.find(page);
+    if (hits == m_hits.end()) {
+        return;
+    }
+    for (const QRectF& area : hits->second) {
+        const QRectF on(rect.left() + area.left() * rect.width(),
+                        rect.top() + area.top() * rect.height(), area.width() * rect.width(),
+                        area.height() * rect.height());
+        const bool current = page == m_hitPage && area == m_hitArea;
+        painter.fillRect(on.adjusted(-1, -1, 1, 1), current ? kCurrentHit : kHit);
+    }
+}
+
 void PageView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), m_options.desk.isValid() ? m_options.desk : kDesk);
@@ -347,6 +367,7 @@ void PageView::paintEvent(QPaintEvent*) {
         }
         painter.setPen(kBorder);
         painter.drawRect(rect.adjusted(0, 0, -1, -1));
+        PaintHits(painter, i, rect);
     }
     painter.end();
     if (paintedFirstPage && !m_firstPainted) {
@@ -397,6 +418,10 @@ void PageView::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Left:
     case Qt::Key_Right: {
         const bool forward = event->key() == Qt::Key_Right;
+        if (event->modifiers() & Qt::AltModifier) {
+            forward ? GoForward() : GoBack();
+            break;
+        }
         if (horizontal->maximum() > 0) {
             horizontal->triggerAction(forward ? QAbstractSlider::SliderSingleStepAdd
                                               : QAbstractSlider::SliderSingleStepSub);
@@ -450,6 +475,169 @@ void PageView::wheelEvent(QWheelEvent* event) {
         ApplyZoom(Clamp(m_zoom * std::pow(1.25, steps)), event->position().toPoint());
     }
     event->accept();
+}
+
+QPoint PageView::PageOrigin(int page) const {
+    const int dx = m_content.width() < viewport()->width()
+                       ? (viewport()->width() - m_content.width()) / 2
+                       : -horizontalScrollBar()->value();
+    return PageRect(page).topLeft() + QPoint(dx, -verticalScrollBar()->value());
+}
+
+Destination PageView::Position() const {
+    Destination here;
+    if (m_pages.empty()) {
+        return here;
+    }
+    const int y = verticalScrollBar()->value() + kGap;
+    here.page = PageAt(y);
+    const QRect rect = PageRect(here.page);
+    here.top =
+        std::clamp(double(y - kGap - rect.top() + kGap) / std::max(1, rect.height()), 0.0, 1.0);
+    return here;
+}
+
+void PageView::GoTo(const Destination& destination, bool remember) {
+    if (!destination.IsValid() || destination.page >= PageCount() || m_pages.empty()) {
+        return;
+    }
+    if (remember) {
+        m_back.push_back(Position());
+        if (m_back.size() > kHistoryLimit) {
+            m_back.erase(m_back.begin());
+        }
+        m_forward.clear();
+        emit HistoryChanged();
+    }
+    const QRect rect = PageRect(destination.page);
+    if (destination.top < 0) {
+        verticalScrollBar()->setValue(rect.top() - kGap);
+    } else {
+        verticalScrollBar()->setValue(rect.top() + int(destination.top * rect.height()) - kGap);
+    }
+    if (destination.left >= 0) {
+        horizontalScrollBar()->setValue(rect.left() + int(destination.left * rect.width()));
+    }
+    // Near the end the view cannot scroll that far, yet the page asked for is the current one.
+    SetCurrent(destination.page);
+}
+
+void PageView::GoBack() {
+    if (m_back.empty()) {
+        return;
+    }
+    m_forward.push_back(Position());
+    const Destination to = m_back.back();
+    m_back.pop_back();
+    GoTo(to, false);
+    emit HistoryChanged();
+}
+
+void PageView::GoForward() {
+    if (m_forward.empty()) {
+        return;
+    }
+    m_back.push_back(Position());
+    const Destination to = m_forward.back();
+    m_forward.pop_back();
+    GoTo(to, false);
+    emit HistoryChanged();
+}
+
+const std::vector<PageLink>& PageView::LinksOf(int page) {
+    auto found = m_links.find(page);
+    if (found == m_links.end()) {
+        found = m_links.emplace(page, ReadLinks(*m_document, page)).first;
+    }
+    return found->second;
+}
+
+const PageLink* PageView::LinkAt(QPoint point) {
+    if (m_pages.empty()) {
+        return nullptr;
+    }
+    const int page = PageAt(point.y() + verticalScrollBar()->value());
+    const QRect rect(PageOrigin(page), PageRect(page).size());
+    if (!rect.contains(point)) {
+        return nullptr;
+    }
+    const QPointF at(double(point.x() - rect.left()) / rect.width(),
+                     double(point.y() - rect.top()) / rect.height());
+    for (const PageLink& link : LinksOf(page)) {
+        if (link.area.contains(at)) {
+            return &link;
+        }
+    }
+    return nullptr;
+}
+
+void PageView::Follow(const PageLink& link) {
+    if (link.kind == PageLink::Kind::Place) {
+        GoTo(link.target);
+    } else if (link.kind == PageLink::Kind::Address) {
+        if (!IsOpenableAddress(link.address)) {
+            win32::Trace("editor", "link to %s not opened", link.address.toUtf8().constData());
+            emit AddressRefused(link.address);
+            return;
+        }
+        const std::wstring address = link.address.trimmed().toStdWString();
+        ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    }
+}
+
+void PageView::mouseMoveEvent(QMouseEvent* event) {
+    const PageLink* link = LinkAt(event->position().toPoint());
+    if (link && link->kind != PageLink::Kind::Inert) {
+        viewport()->setCursor(Qt::PointingHandCursor);
+        viewport()->setToolTip(
+            link->kind == PageLink::Kind::Address
+                ? link->address
+                : Tr(TextId::PageIndicator).arg(link->target.page + 1).arg(PageCount()));
+    } else {
+        viewport()->unsetCursor();
+        viewport()->setToolTip(QString());
+    }
+    QAbstractScrollArea::mouseMoveEvent(event);
+}
+
+void PageView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        if (const PageLink* link = LinkAt(event->position().toPoint())) {
+            const PageLink chosen = *link; // following may reload what it points into
+            Follow(chosen);
+            event->accept();
+            return;
+        }
+    }
+    QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
+void PageView::SetSearchHits(std::map<int, QList<QRectF>> hits) {
+    m_hits = std::move(hits);
+    if (m_hits.empty()) {
+        m_hitPage = -1;
+    }
+    viewport()->update();
+}
+
+void PageView::SetCurrentHit(int page, const QRectF& area) {
+    m_hitPage = page;
+    m_hitArea = area;
+    if (page >= 0 && page < PageCount()) {
+        const QRect rect = PageRect(page);
+        const int top = rect.top() + int(area.top() * rect.height());
+        const int bottom = rect.top() + int(area.bottom() * rect.height());
+        QScrollBar* bar = verticalScrollBar();
+        if (top < bar->value() || bottom > bar->value() + viewport()->height()) {
+            bar->setValue(top - viewport()->height() / 3);
+        }
+        const int left = rect.left() + int(area.left() * rect.width());
+        QScrollBar* across = horizontalScrollBar();
+        if (left < across->value() || left > across->value() + viewport()->width()) {
+            across->setValue(left - viewport()->width() / 3);
+        }
+    }
+    viewport()->update();
 }
 
 } // namespace pdfeditor

@@ -8,20 +8,29 @@
 // pages on screen first, then their neighbours. Painting never waits: a page not yet rendered
 // is a white sheet with a thin border, a page that cannot be rendered is an empty sheet with a
 // short note. Images are rendered at the screen's device pixel ratio.
+//
+// Links: a place in the document is followed with a click (the place left behind goes into the
+// back history, Alt+Left / Alt+Right); an address is handed to the desktop only when it is a
+// web page or mail (IsOpenableAddress), anything else is refused with a note. Search hits
+// (SetSearchHits) are painted over the pages, the current one stronger.
 #pragma once
 
+#include "core/destination.h"
 #include "core/document.h"
+#include "core/page_links.h"
 #include "page_cache.h"
 
 #include <QAbstractScrollArea>
 #include <QColor>
 
+#include <map>
 #include <memory>
 #include <set>
 #include <utility>
 #include <vector>
 
 class QLabel;
+class QPainter;
 
 namespace pdfeditor {
 
@@ -79,6 +88,26 @@ public:
     // Invalid puts back the standard dark grey.
     void SetDeskColor(const QColor& color);
 
+    // Scrolls the place to the top (and left, when it says) of the view. With `remember`, the
+    // place left behind is kept for Back. Invalid destinations do nothing.
+    void GoTo(const Destination& destination, bool remember = true);
+    // Where the view is now, as a destination (its top-left corner).
+    Destination Position() const;
+    bool CanGoBack() const { return !m_back.empty(); }
+    bool CanGoForward() const { return !m_forward.empty(); }
+    void GoBack();
+    void GoForward();
+
+    // The links of a page, read once and kept.
+    const std::vector<PageLink>& LinksOf(int page);
+    // Follows a link as a click does.
+    void Follow(const PageLink& link);
+
+    // Search hits by page, as fractions of the page; empty clears them.
+    void SetSearchHits(std::map<int, QList<QRectF>> hits);
+    // The hit shown as the current one (scrolled into view); a negative page for none.
+    void SetCurrentHit(int page, const QRectF& area);
+
 signals:
     void CurrentPageChanged(int index);
     void ZoomChanged(double factor);
@@ -87,6 +116,10 @@ signals:
     void PageRendered(int index);
     // The first time page 1 has been painted from its rendered image.
     void FirstPagePainted();
+    // The back or forward history changed.
+    void HistoryChanged();
+    // An address a link named that was not opened, because it is neither a web page nor mail.
+    void AddressRefused(const QString& address);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -95,6 +128,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void SetMode(ZoomMode mode);
@@ -110,6 +145,11 @@ private:
     int PageAt(int y) const;
     void OnRendered(int page, int width, const QImage& image);
     void OnFailed(int page, int width);
+    // The top-left of the page's rectangle on the viewport.
+    QPoint PageOrigin(int page) const;
+    // The link under a viewport point, or null.
+    const PageLink* LinkAt(QPoint point);
+    void PaintHits(QPainter& painter, int page, const QRect& rect) const;
 
     std::shared_ptr<const Document> m_document;
     PageViewOptions m_options;
@@ -123,6 +163,12 @@ private:
     int m_current = 0;
     bool m_firstPainted = false;
     QLabel* m_indicator = nullptr;
+    std::vector<Destination> m_back;
+    std::vector<Destination> m_forward;
+    std::map<int, std::vector<PageLink>> m_links;
+    std::map<int, QList<QRectF>> m_hits;
+    int m_hitPage = -1;
+    QRectF m_hitArea;
 };
 
 } // namespace pdfeditor

@@ -1,0 +1,96 @@
+// The side panel at the left of the documents: a column of buttons, one for each pane the host
+// switched on, and the pane chosen beside it. A click on the chosen pane's button folds the
+// pane away (the buttons stay); with no pane switched on the panel takes no room at all. Every
+// pane follows the active document's view.
+#pragma once
+
+#include "view/page_view.h"
+
+#include <win32/types.h>
+
+#include <QWidget>
+
+#include <array>
+
+class QButtonGroup;
+class QLabel;
+class QStackedWidget;
+class QToolButton;
+
+namespace pdfeditor {
+
+class Pane;
+class OutlinePane;
+class ThumbnailsPane;
+class AttachmentsPane;
+class CommentsPane;
+class NamedDestsPane;
+class PropertiesPane;
+class SearchPane;
+class SignaturesPane;
+
+// In the order of the buttons.
+enum class PaneKind {
+    Thumbnails,
+    Bookmarks,
+    Contents,
+    Attachments,
+    Signatures,
+    Comments,
+    Layers,
+    NamedDests,
+    Properties,
+    Search,
+    PanZoom,
+    Count
+};
+
+class SidePanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit SidePanel(QWidget* parent = nullptr);
+    ~SidePanel() override;
+
+    // Switched on by the host; all off at first. A pane this build does not have stays off.
+    void SetAvailable(PaneKind kind, bool available);
+    bool IsAvailable(PaneKind kind) const;
+    bool Has(PaneKind kind) const { return m_panes[size_t(kind)] != nullptr; }
+    // Opens the pane (when it is available); false when it is not.
+    bool ShowPane(PaneKind kind);
+    // Folds the open pane away.
+    void FoldPane();
+    // The open pane, or Count while folded.
+    PaneKind OpenPane() const { return m_open; }
+
+    void SetView(PageView* view);
+    void SetDialogOwner(HWND owner);
+
+    Pane* PaneOf(PaneKind kind) const { return m_panes[size_t(kind)]; }
+    OutlinePane* Bookmarks() const;
+    ThumbnailsPane* Thumbnails() const;
+    AttachmentsPane* Attachments() const;
+    CommentsPane* Comments() const;
+    NamedDestsPane* NamedDests() const;
+    PropertiesPane* Properties() const;
+    SearchPane* Search() const;
+    SignaturesPane* Signatures() const;
+
+signals:
+    // The pane area opened or folded; the host may want to give the documents the room.
+    void PaneOpened(bool open);
+
+private:
+    void Retranslate();
+    void UpdateVisibility();
+
+    std::array<Pane*, size_t(PaneKind::Count)> m_panes{};
+    std::array<QToolButton*, size_t(PaneKind::Count)> m_buttons{};
+    std::array<bool, size_t(PaneKind::Count)> m_available{};
+    QWidget* m_strip = nullptr;
+    QWidget* m_area = nullptr;
+    QLabel* m_title = nullptr;
+    QStackedWidget* m_stack = nullptr;
+    PaneKind m_open = PaneKind::Count;
+};
+
+} // namespace pdfeditor
