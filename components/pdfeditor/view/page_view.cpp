@@ -352,11 +352,33 @@ void PageView::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     for (int i = first; i <= last; ++i) {
         const QRect rect = PageRect(i).translated(dx, dy);
-        painter.fillRect(rect.translated(2, 3), kShadow);
-        painter.fillRect(rect, Qt::white);
+        // The shadow only where it shows, right of and below the page: blending a translucent
+        // rectangle the size of the page under it took most of a paint.
+        painter.fillRect(QRect(rect.right() + 1, rect.top() + 3, 2, rect.height()), kShadow);
+        painter.fillRect(QRect(rect.left() + 2, rect.bottom() + 1, rect.width() - 2, 3), kShadow);
         const int width = RenderWidth(i);
-        if (const QImage* image = m_cache.Find(i, width)) {
-            painter.drawImage(rect, *image);
+        const QImage* image = m_cache.Find(i, width);
+        if (!image) {
+            painter.fillRect(rect, Qt::white);
+        }
+        if (image) {
+            // Poppler's rounding of the height may differ from the rectangle's by a pixel;
+            // scaling the whole picture for that (smoothly) would triple the cost of a paint.
+            const QSizeF logical = image->deviceIndependentSize();
+            if (std::abs(logical.width() - rect.width()) <= 2 &&
+                std::abs(logical.height() - rect.height()) <= 2) {
+                painter.save();
+                painter.setClipRect(rect);
+                painter.drawImage(rect.topLeft(), *image);
+                painter.restore();
+                if (logical.height() < rect.height()) {
+                    painter.fillRect(QRect(rect.left(), rect.top() + int(logical.height()),
+                                           rect.width(), rect.height() - int(logical.height())),
+                                     Qt::white);
+                }
+            } else {
+                painter.drawImage(rect, *image);
+            }
             paintedFirstPage = paintedFirstPage || i == 0;
         } else if (m_failed.count({i, width})) {
             painter.setPen(QColor(0x70, 0x70, 0x70));
