@@ -7,6 +7,7 @@
 #include "view/panes/comments_pane.h"
 #include "view/panes/named_dests_pane.h"
 #include "view/panes/outline_pane.h"
+#include "view/panes/pan_zoom_pane.h"
 #include "view/panes/properties_pane.h"
 #include "view/panes/search_pane.h"
 #include "view/panes/side_panel.h"
@@ -115,6 +116,28 @@ TEST_F(Panes, OutlineNamedDestinationsAndThumbnailsGoToTheirPages) {
     EXPECT_EQ(View()->CurrentPage(), 4);
     View()->GoToPage(1);
     EXPECT_EQ(list->currentRow(), 1) << "the thumbnails follow the view";
+}
+
+TEST_F(Panes, ContentsComeFromTheStructureTreeAndPanAndZoomMovesTheView) {
+    Enable({PaneKind::Contents, PaneKind::PanZoom});
+    Side().ShowPane(PaneKind::Contents);
+    QTreeWidget* contents = Side().Contents()->Tree();
+    ASSERT_EQ(contents->topLevelItemCount(), testdocs::kFeaturePageCount);
+    ClickRow(contents, contents->topLevelItem(3));
+    EXPECT_EQ(View()->CurrentPage(), 3);
+
+    View()->GoToPage(1);
+    View()->SetZoom(4.0);
+    Side().ShowPane(PaneKind::PanZoom);
+    PanZoomPane* pan = Side().PanZoom();
+    EXPECT_EQ(pan->ShownPage(), View()->CurrentPage());
+    EXPECT_LT(pan->Frame().width(), 0.5) << "at 400 % the frame is a part of the page";
+    pan->PanTo(QPointF(0.5, 0.5));
+    const QRectF shown = View()->VisibleArea(pan->ShownPage());
+    EXPECT_NEAR(shown.center().x(), 0.5, 0.02);
+    EXPECT_NEAR(shown.center().y(), 0.5, 0.02);
+    EXPECT_NEAR(pan->Frame().center().y(), 0.5, 0.02) << "the frame follows the view";
+    EXPECT_TRUE(pdftest::WaitUntil([&] { return pan->HasPicture(); }));
 }
 
 TEST_F(Panes, CommentsAndPropertiesDescribeTheDocument) {

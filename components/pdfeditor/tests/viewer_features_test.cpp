@@ -9,6 +9,7 @@
 #include "core/outline.h"
 #include "core/page_links.h"
 #include "core/signatures.h"
+#include "core/structure_contents.h"
 #include "core/text_search.h"
 
 #include "core/document.h"
@@ -68,6 +69,20 @@ TEST_F(ViewerFeatures, OutlineAndNamedDestinationsLeadToTheirPages) {
         EXPECT_EQ(pages[QString::fromUtf8(expected.name)], expected.page) << expected.name;
     }
     EXPECT_EQ(names.front().name, QStringLiteral("appendix")) << "sorted by name";
+}
+
+TEST_F(ViewerFeatures, TheStructureTreesHeadingsAreATableOfContents) {
+    const std::vector<OutlineItem> contents = ReadStructureContents(*m_document);
+    ASSERT_EQ(contents.size(), size_t(testdocs::kFeaturePageCount));
+    for (int i = 0; i < testdocs::kFeaturePageCount; ++i) {
+        EXPECT_EQ(contents[size_t(i)].title,
+                  QString::fromUtf8(testdocs::kHeadingPrefix) + QString::number(i + 1));
+        EXPECT_EQ(contents[size_t(i)].target.page, i);
+        EXPECT_TRUE(contents[size_t(i)].children.empty());
+    }
+    std::unique_ptr<Document> untagged;
+    ASSERT_EQ(Document::Open(m_files.TextPages("plain.pdf", 2), "", &untagged), OpenResult::Ok);
+    EXPECT_TRUE(ReadStructureContents(*untagged).empty());
 }
 
 TEST_F(ViewerFeatures, LinksGoToPlacesAndOnlyWebAndMailAddressesMayOpen) {

@@ -411,6 +411,7 @@ void PageView::resizeEvent(QResizeEvent* event) {
         RequestRenders();
     }
     PlaceIndicator();
+    emit Scrolled();
 }
 
 void PageView::showEvent(QShowEvent* event) {
@@ -423,6 +424,7 @@ void PageView::scrollContentsBy(int, int) {
     UpdateCurrentPage();
     viewport()->update();
     RequestRenders();
+    emit Scrolled();
 }
 
 void PageView::keyPressEvent(QKeyEvent* event) {
@@ -542,6 +544,33 @@ void PageView::GoTo(const Destination& destination, bool remember) {
     }
     // Near the end the view cannot scroll that far, yet the page asked for is the current one.
     SetCurrent(destination.page);
+}
+
+QRectF PageView::VisibleArea(int page) const {
+    const QRect rect = PageRect(page);
+    if (rect.isEmpty()) {
+        return {};
+    }
+    const QRect shown(PageOrigin(page), rect.size());
+    const QRect visible = shown.intersected(viewport()->rect());
+    if (visible.isEmpty()) {
+        return {};
+    }
+    return QRectF(double(visible.left() - shown.left()) / shown.width(),
+                  double(visible.top() - shown.top()) / shown.height(),
+                  double(visible.width()) / shown.width(),
+                  double(visible.height()) / shown.height());
+}
+
+void PageView::CenterOn(int page, QPointF point) {
+    const QRect rect = PageRect(page);
+    if (rect.isEmpty()) {
+        return;
+    }
+    verticalScrollBar()->setValue(rect.top() + int(point.y() * rect.height()) -
+                                  viewport()->height() / 2);
+    horizontalScrollBar()->setValue(rect.left() + int(point.x() * rect.width()) -
+                                    viewport()->width() / 2);
 }
 
 void PageView::GoBack() {

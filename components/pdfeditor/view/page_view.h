@@ -93,6 +93,10 @@ public:
     void GoTo(const Destination& destination, bool remember = true);
     // Where the view is now, as a destination (its top-left corner).
     Destination Position() const;
+    // The part of a page on screen, as fractions of the page; empty when none of it is.
+    QRectF VisibleArea(int page) const;
+    // Scrolls so that the point of the page (fractions) is in the middle of the view.
+    void CenterOn(int page, QPointF point);
     bool CanGoBack() const { return !m_back.empty(); }
     bool CanGoForward() const { return !m_forward.empty(); }
     void GoBack();
@@ -120,6 +124,8 @@ signals:
     void HistoryChanged();
     // An address a link named that was not opened, because it is neither a web page nor mail.
     void AddressRefused(const QString& address);
+    // The view scrolled (or its size changed): what VisibleArea gives has changed.
+    void Scrolled();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

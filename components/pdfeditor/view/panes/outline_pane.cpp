@@ -1,5 +1,6 @@
 #include "outline_pane.h"
 
+#include "core/structure_contents.h"
 #include "core/texts.h"
 
 #include <QHeaderView>
@@ -7,7 +8,7 @@
 
 namespace pdfeditor {
 
-OutlinePane::OutlinePane(QWidget* parent) : Pane(parent) {
+OutlinePane::OutlinePane(Source source, QWidget* parent) : Pane(parent), m_source(source) {
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName(QStringLiteral("outlineTree"));
     m_tree->setHeaderHidden(true);
@@ -38,7 +39,13 @@ Destination OutlinePane::TargetOf(const QTreeWidgetItem* item) const {
 }
 
 void OutlinePane::Load() {
-    const std::vector<OutlineItem> outline = ReadOutline(*View()->GetDocument());
+    std::vector<OutlineItem> outline;
+    if (m_source == Source::Contents) {
+        outline = ReadStructureContents(*View()->GetDocument());
+    }
+    if (outline.empty()) {
+        outline = ReadOutline(*View()->GetDocument());
+    }
     if (outline.empty()) {
         SetNote(Tr(TextId::PaneEmpty));
         return;

@@ -4,6 +4,7 @@
 #include "comments_pane.h"
 #include "named_dests_pane.h"
 #include "outline_pane.h"
+#include "pan_zoom_pane.h"
 #include "properties_pane.h"
 #include "search_pane.h"
 #include "signatures_pane.h"
@@ -49,8 +50,9 @@ Pane* MakePane(PaneKind kind, QWidget* parent) {
     case PaneKind::Thumbnails:
         return new ThumbnailsPane(parent);
     case PaneKind::Bookmarks:
-    case PaneKind::Contents: // the outline is the table of contents Poppler can read
-        return new OutlinePane(parent);
+        return new OutlinePane(OutlinePane::Source::Outline, parent);
+    case PaneKind::Contents:
+        return new OutlinePane(OutlinePane::Source::Contents, parent);
     case PaneKind::Attachments:
         return new AttachmentsPane(parent);
     case PaneKind::Signatures:
@@ -63,8 +65,9 @@ Pane* MakePane(PaneKind kind, QWidget* parent) {
         return new PropertiesPane(parent);
     case PaneKind::Search:
         return new SearchPane(parent);
-    case PaneKind::Layers:
     case PaneKind::PanZoom:
+        return new PanZoomPane(parent);
+    case PaneKind::Layers:
     case PaneKind::Count:
         break;
     }
@@ -217,6 +220,9 @@ void SidePanel::SetDialogOwner(HWND owner) {
 OutlinePane* SidePanel::Bookmarks() const {
     return static_cast<OutlinePane*>(PaneOf(PaneKind::Bookmarks));
 }
+OutlinePane* SidePanel::Contents() const {
+    return static_cast<OutlinePane*>(PaneOf(PaneKind::Contents));
+}
 ThumbnailsPane* SidePanel::Thumbnails() const {
     return static_cast<ThumbnailsPane*>(PaneOf(PaneKind::Thumbnails));
 }
@@ -234,6 +240,9 @@ PropertiesPane* SidePanel::Properties() const {
 }
 SearchPane* SidePanel::Search() const {
     return static_cast<SearchPane*>(PaneOf(PaneKind::Search));
+}
+PanZoomPane* SidePanel::PanZoom() const {
+    return static_cast<PanZoomPane*>(PaneOf(PaneKind::PanZoom));
 }
 SignaturesPane* SidePanel::Signatures() const {
     return static_cast<SignaturesPane*>(PaneOf(PaneKind::Signatures));

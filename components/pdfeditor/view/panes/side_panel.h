@@ -25,6 +25,7 @@ class ThumbnailsPane;
 class AttachmentsPane;
 class CommentsPane;
 class NamedDestsPane;
+class PanZoomPane;
 class PropertiesPane;
 class SearchPane;
 class SignaturesPane;
@@ -67,6 +68,7 @@ public:
 
     Pane* PaneOf(PaneKind kind) const { return m_panes[size_t(kind)]; }
     OutlinePane* Bookmarks() const;
+    OutlinePane* Contents() const;
     ThumbnailsPane* Thumbnails() const;
     AttachmentsPane* Attachments() const;
     CommentsPane* Comments() const;
@@ -74,6 +76,7 @@ public:
     PropertiesPane* Properties() const;
     SearchPane* Search() const;
     SignaturesPane* Signatures() const;
+    PanZoomPane* PanZoom() const;
 
 signals:
     // The pane area opened or folded; the host may want to give the documents the room.
