@@ -82,6 +82,7 @@ TEST_F(Panes, OnlySwitchedOnPanesShowAndTheyReadTheDocumentOnlyWhenShown) {
     Side().SetAvailable(PaneKind::Bookmarks, false);
     EXPECT_EQ(Side().OpenPane(), PaneKind::Count) << "switching off folds it";
     m_widget->CloseActive();
+    EXPECT_FALSE(Side().isVisible()) << "no document, no panel";
     Side().ShowPane(PaneKind::NamedDests);
     EXPECT_EQ(Side().NamedDests()->Tree()->topLevelItemCount(), 0) << "nothing open";
 }

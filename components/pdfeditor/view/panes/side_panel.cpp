@@ -202,10 +202,13 @@ void SidePanel::FoldPane() {
 
 void SidePanel::UpdateVisibility() {
     const bool any = std::find(m_available.begin(), m_available.end(), true) != m_available.end();
-    setVisible(any);
+    // Nothing to show about no document: the empty desk (or a host's start page) keeps the room.
+    setVisible(any && m_hasView);
 }
 
 void SidePanel::SetView(PageView* view) {
+    m_hasView = view != nullptr;
+    UpdateVisibility();
     for (Pane* pane : m_panes) {
         if (pane) {
             pane->SetView(view);

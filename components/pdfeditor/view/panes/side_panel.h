@@ -1,7 +1,7 @@
 // The side panel at the left of the documents: a column of buttons, one for each pane the host
 // switched on, and the pane chosen beside it. A click on the chosen pane's button folds the
-// pane away (the buttons stay); with no pane switched on the panel takes no room at all. Every
-// pane follows the active document's view.
+// pane away (the buttons stay); with no pane switched on, or no document open, the panel takes no
+// room at all. Every pane follows the active document's view.
 #pragma once
 
 #include "view/page_view.h"
@@ -94,6 +94,7 @@ private:
     QLabel* m_title = nullptr;
     QStackedWidget* m_stack = nullptr;
     PaneKind m_open = PaneKind::Count;
+    bool m_hasView = false;
 };
 
 } // namespace pdfeditor
