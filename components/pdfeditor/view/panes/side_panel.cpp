@@ -2,6 +2,7 @@
 
 #include "attachments_pane.h"
 #include "comments_pane.h"
+#include "layers_pane.h"
 #include "named_dests_pane.h"
 #include "outline_pane.h"
 #include "properties_pane.h"
@@ -64,6 +65,7 @@ Pane* MakePane(PaneKind kind, QWidget* parent) {
     case PaneKind::Search:
         return new SearchPane(parent);
     case PaneKind::Layers:
+        return new LayersPane(parent);
     case PaneKind::PanZoom:
     case PaneKind::Count:
         break;
@@ -234,6 +236,9 @@ PropertiesPane* SidePanel::Properties() const {
 }
 SearchPane* SidePanel::Search() const {
     return static_cast<SearchPane*>(PaneOf(PaneKind::Search));
+}
+LayersPane* SidePanel::Layers() const {
+    return static_cast<LayersPane*>(PaneOf(PaneKind::Layers));
 }
 SignaturesPane* SidePanel::Signatures() const {
     return static_cast<SignaturesPane*>(PaneOf(PaneKind::Signatures));

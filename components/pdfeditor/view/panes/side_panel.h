@@ -24,6 +24,7 @@ class OutlinePane;
 class ThumbnailsPane;
 class AttachmentsPane;
 class CommentsPane;
+class LayersPane;
 class NamedDestsPane;
 class PropertiesPane;
 class SearchPane;
@@ -74,6 +75,7 @@ public:
     PropertiesPane* Properties() const;
     SearchPane* Search() const;
     SignaturesPane* Signatures() const;
+    LayersPane* Layers() const;
 
 signals:
     // The pane area opened or folded; the host may want to give the documents the room.
