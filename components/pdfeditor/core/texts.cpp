@@ -141,6 +141,9 @@ constexpr Entry kTexts[] = {
     {TextId::ActionForward, "&Forward", "前进(&F)"},
     {TextId::ActionFind, "&Find…", "查找(&F)…"},
     {TextId::LinkBlocked, "This link was not opened: %1", "未打开此链接：%1"},
+    {TextId::LayerLocked, "Locked: this layer cannot be switched.", "已锁定：此图层不能切换。"},
+    {TextId::LayerRadioGroup, "Switching this layer on switches off the others of its group.",
+     "打开此图层会关闭同组的其他图层。"},
 };
 
 constexpr bool EveryIdInItsPlace() {

@@ -145,6 +145,8 @@ enum class TextId {
     ActionForward,
     ActionFind,
     LinkBlocked,
+    LayerLocked,
+    LayerRadioGroup,
 
     Count // not a text
 };

@@ -38,7 +38,7 @@ void PageRenderer::SetWanted(const std::vector<RenderRequest>& requests) {
         m_queue.clear();
         m_wanted.clear();
         for (const RenderRequest& request : requests) {
-            const Key key{request.page, request.width};
+            const Key key{request.page, request.width, m_layerVersion};
             m_wanted.insert(key);
             if (!m_inProgress.count(key)) {
                 m_queue.push_back(request);
@@ -46,6 +46,23 @@ void PageRenderer::SetWanted(const std::vector<RenderRequest>& requests) {
         }
     }
     m_wake.notify_all();
+}
+
+void PageRenderer::SetLayers(LayerState layers) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_layers = std::move(layers);
+        ++m_layerVersion;
+        // Renders in progress see their keys gone and stop.
+        m_queue.clear();
+        m_wanted.clear();
+    }
+    m_wake.notify_all();
+}
+
+bool PageRenderer::IsCurrent(int layerVersion) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return layerVersion == m_layerVersion;
 }
 
 bool PageRenderer::ShouldAbort(const QVariant& payload) {
@@ -57,8 +74,11 @@ bool PageRenderer::ShouldAbort(const QVariant& payload) {
 void PageRenderer::Work() {
     std::unique_ptr<Poppler::Document> document;
     bool loadFailed = false;
+    int appliedVersion = 0; // what the document shows; version 0 is the file's own
     for (;;) {
         RenderRequest request;
+        int layerVersion;
+        std::unique_ptr<LayerState> layers;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
             // Until the first image is in, one page renders at a time: on two cores shared with
@@ -72,14 +92,25 @@ void PageRenderer::Work() {
             }
             request = m_queue.front();
             m_queue.erase(m_queue.begin());
-            m_inProgress.insert(Key{request.page, request.width});
+            layerVersion = m_layerVersion;
+            if (layerVersion != appliedVersion) {
+                layers = std::make_unique<LayerState>(m_layers);
+            }
+            m_inProgress.insert(Key{request.page, request.width, layerVersion});
             ++m_busy;
         }
         if (!document && !loadFailed) {
             document = Document::LoadForRendering(m_path, m_password);
             loadFailed = !document;
         }
-        Abort abort{this, Key{request.page, request.width}};
+        if (document && layers) {
+            if (!ApplyLayerState(document.get(), *layers)) {
+                win32::Trace("editor", "render %s: the layers could not be switched",
+                             m_path.c_str());
+            }
+            appliedVersion = layerVersion;
+        }
+        Abort abort{this, Key{request.page, request.width, layerVersion}};
         QElapsedTimer timer;
         timer.start();
         QImage image;
@@ -96,14 +127,15 @@ void PageRenderer::Work() {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_inProgress.erase(abort.key);
             // A finished image is worth keeping even if the page scrolled away meanwhile.
-            aborted = m_stopping || (image.isNull() && !m_wanted.count(abort.key));
+            aborted = m_stopping || (image.isNull() && !m_wanted.count(abort.key)) ||
+                      layerVersion != m_layerVersion;
             m_wanted.erase(abort.key);
         }
         win32::Trace("editor", "render page %d at %d px: %lld ms%s", request.page + 1,
                      request.width, static_cast<long long>(timer.elapsed()),
                      aborted ? ", dropped" : "");
         if (!aborted) {
-            Deliver(request, std::move(image));
+            Deliver(request, layerVersion, std::move(image));
         }
         // The others may start once the first result is on its way to the view, not before: a
         // neighbour rendered in no time must not arrive ahead of it. A render dropped for a size
@@ -121,18 +153,30 @@ void PageRenderer::Work() {
     }
 }
 
-void PageRenderer::Deliver(const RenderRequest& request, QImage image) {
+void PageRenderer::Deliver(const RenderRequest& request, int layerVersion, QImage image) {
     const int page = request.page;
     const int width = request.width;
     if (image.isNull()) {
         win32::Trace("editor", "render %s page %d: no image", m_path.c_str(), page + 1);
         QMetaObject::invokeMethod(
-            this, [this, page, width] { emit Failed(page, width); }, Qt::QueuedConnection);
+            this,
+            [this, page, width, layerVersion] {
+                if (IsCurrent(layerVersion)) {
+                    emit Failed(page, width);
+                }
+            },
+            Qt::QueuedConnection);
         return;
     }
     image.setDevicePixelRatio(request.pixelRatio);
     QMetaObject::invokeMethod(
-        this, [this, page, width, image] { emit Rendered(page, width, image); },
+        this,
+        [this, page, width, layerVersion, image] {
+            // Posted before a SetLayers that the receiver has seen: it shows the old layers.
+            if (IsCurrent(layerVersion)) {
+                emit Rendered(page, width, image);
+            }
+        },
         Qt::QueuedConnection);
 }
 

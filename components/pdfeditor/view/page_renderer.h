@@ -3,7 +3,10 @@
 // view says which pages it wants, most wanted first; every call replaces the whole list, so
 // requests for pages scrolled away are dropped, and a render of one in progress is aborted.
 // The first render runs alone, so that the first page on screen has the processor to itself.
+// Layers: each worker applies the view's LayerState to its own document before it renders.
 #pragma once
+
+#include "core/layers.h"
 
 #include <QImage>
 #include <QObject>
@@ -13,6 +16,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -36,6 +40,10 @@ public:
 
     // Replaces every waiting request with these, in priority order.
     void SetWanted(const std::vector<RenderRequest>& requests);
+    // The layers' visibility for every render from now on. Nothing rendered under an earlier
+    // one is delivered after this call, not even a result already on its way; renders in
+    // progress are aborted and every waiting request is dropped (SetWanted asks again).
+    void SetLayers(LayerState layers);
 
 signals:
     // Delivered on the renderer's own thread (queued from the workers).
@@ -44,7 +52,8 @@ signals:
     void Failed(int page, int width);
 
 private:
-    using Key = std::pair<int, int>;
+    // Page, width and the layer version it renders under.
+    using Key = std::tuple<int, int, int>;
     struct Abort {
         PageRenderer* renderer;
         Key key;
@@ -52,8 +61,9 @@ private:
 
     void Work();
     // Posts the result to the renderer's thread: Rendered, or Failed for a null image.
-    void Deliver(const RenderRequest& request, QImage image);
+    void Deliver(const RenderRequest& request, int layerVersion, QImage image);
     static bool ShouldAbort(const QVariant& payload);
+    bool IsCurrent(int layerVersion);
 
     const std::string m_path;
     const std::string m_password;
@@ -65,6 +75,8 @@ private:
     bool m_stopping = false;            // guarded by m_mutex
     int m_busy = 0;                     // workers with a request not yet handed over; guarded
     bool m_firstDone = false;           // a result was handed over; guarded by m_mutex
+    LayerState m_layers;                // guarded by m_mutex
+    int m_layerVersion = 0;             // counts SetLayers calls; guarded by m_mutex
     std::vector<std::thread> m_workers;
 };
 

@@ -145,6 +145,19 @@ bool PageView::RenderFailed(int page) const {
     return m_failed.count({page, RenderWidth(page)}) > 0;
 }
 
+void PageView::SetLayers(LayerState layers) {
+    if (layers == m_layers) {
+        return;
+    }
+    m_layers = std::move(layers);
+    m_renderer->SetLayers(m_layers);
+    m_cache.Clear();
+    m_failed.clear();
+    RequestRenders();
+    viewport()->update();
+    emit LayersChanged();
+}
+
 void PageView::SetMode(ZoomMode mode) {
     if (mode != m_mode) {
         m_mode = mode;

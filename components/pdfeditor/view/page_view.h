@@ -17,6 +17,7 @@
 
 #include "core/destination.h"
 #include "core/document.h"
+#include "core/layers.h"
 #include "core/page_links.h"
 #include "page_cache.h"
 
@@ -85,6 +86,12 @@ public:
     bool RenderFailed(int page) const;
     const PageCache& Cache() const { return m_cache; }
 
+    // The layers' visibility in this view; empty while it is the file's own.
+    const LayerState& Layers() const { return m_layers; }
+    // Shows the pages with these layers: every image rendered before is dropped (none is painted
+    // again, not even scaled while its successor renders) and what is on screen renders anew.
+    void SetLayers(LayerState layers);
+
     // Invalid puts back the standard dark grey.
     void SetDeskColor(const QColor& color);
 
@@ -126,6 +133,8 @@ signals:
     void AddressRefused(const QString& address);
     // The view scrolled (or its size changed): what VisibleArea gives has changed.
     void Scrolled();
+    // SetLayers changed what the pages show.
+    void LayersChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -175,6 +184,7 @@ private:
     std::map<int, QList<QRectF>> m_hits;
     int m_hitPage = -1;
     QRectF m_hitArea;
+    LayerState m_layers;
 };
 
 } // namespace pdfeditor

@@ -2,6 +2,7 @@
 
 #include "attachments_pane.h"
 #include "comments_pane.h"
+#include "layers_pane.h"
 #include "named_dests_pane.h"
 #include "outline_pane.h"
 #include "pan_zoom_pane.h"
@@ -65,9 +66,10 @@ Pane* MakePane(PaneKind kind, QWidget* parent) {
         return new PropertiesPane(parent);
     case PaneKind::Search:
         return new SearchPane(parent);
+    case PaneKind::Layers:
+        return new LayersPane(parent);
     case PaneKind::PanZoom:
         return new PanZoomPane(parent);
-    case PaneKind::Layers:
     case PaneKind::Count:
         break;
     }
@@ -246,6 +248,9 @@ SearchPane* SidePanel::Search() const {
 }
 PanZoomPane* SidePanel::PanZoom() const {
     return static_cast<PanZoomPane*>(PaneOf(PaneKind::PanZoom));
+}
+LayersPane* SidePanel::Layers() const {
+    return static_cast<LayersPane*>(PaneOf(PaneKind::Layers));
 }
 SignaturesPane* SidePanel::Signatures() const {
     return static_cast<SignaturesPane*>(PaneOf(PaneKind::Signatures));

@@ -24,6 +24,7 @@ class OutlinePane;
 class ThumbnailsPane;
 class AttachmentsPane;
 class CommentsPane;
+class LayersPane;
 class NamedDestsPane;
 class PanZoomPane;
 class PropertiesPane;
@@ -77,6 +78,7 @@ public:
     SearchPane* Search() const;
     SignaturesPane* Signatures() const;
     PanZoomPane* PanZoom() const;
+    LayersPane* Layers() const;
 
 signals:
     // The pane area opened or folded; the host may want to give the documents the room.

@@ -61,6 +61,9 @@ void ThumbnailsPane::Load() {
     const std::shared_ptr<const Document>& document = View()->GetDocument();
     m_renderer = std::make_unique<PageRenderer>(document->Path(), document->Password(), 1);
     connect(m_renderer.get(), &PageRenderer::Rendered, this, &ThumbnailsPane::OnRendered);
+    if (!View()->Layers().empty()) {
+        m_renderer->SetLayers(View()->Layers());
+    }
     const int count = document->PageCount();
     m_done.assign(static_cast<size_t>(count), false);
     double tallest = 0;
@@ -78,6 +81,13 @@ void ThumbnailsPane::Load() {
     }
     m_viewConnections.push_back(
         connect(View(), &PageView::CurrentPageChanged, this, &ThumbnailsPane::FollowCurrent));
+    // A picture stays until its page renders again with the view's layers: a blank list for
+    // every switch would flicker more than the old picture misleads.
+    m_viewConnections.push_back(connect(View(), &PageView::LayersChanged, this, [this] {
+        m_renderer->SetLayers(View()->Layers());
+        m_done.assign(m_done.size(), false);
+        RequestVisible();
+    }));
     FollowCurrent(View()->CurrentPage());
     ShowContents(true);
     RequestVisible();
