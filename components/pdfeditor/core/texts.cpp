@@ -141,6 +141,11 @@ constexpr Entry kTexts[] = {
     {TextId::ActionForward, "&Forward", "前进(&F)"},
     {TextId::ActionFind, "&Find…", "查找(&F)…"},
     {TextId::LinkBlocked, "This link was not opened: %1", "未打开此链接：%1"},
+    {TextId::MenuEdit, "&Edit", "编辑(&E)"},
+    {TextId::ActionCopy, "&Copy", "复制(&C)"},
+    {TextId::ActionSelectAll, "Select &All", "全选(&A)"},
+    {TextId::CopyNotAllowed, "This document does not allow copying its text.",
+     "此文档不允许复制其中的文字。"},
 };
 
 constexpr bool EveryIdInItsPlace() {

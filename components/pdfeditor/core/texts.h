@@ -145,6 +145,11 @@ enum class TextId {
     ActionForward,
     ActionFind,
     LinkBlocked,
+    // Selecting and copying text.
+    MenuEdit,
+    ActionCopy,
+    ActionSelectAll,
+    CopyNotAllowed,
 
     Count // not a text
 };
