@@ -2,12 +2,14 @@
 // page views) alone in a window, with the files given on the command line — for people,
 // screenshots and the benchmarks.
 //
-//   pdf-preview [--first-paint] [--lang zh-CN|en-US] [--pane NAME [--find TEXT]] FILE...
+//   pdf-preview [--first-paint] [--lang zh-CN|en-US] [--pane NAME [--find TEXT]] [--select-all]
+//               FILE...
 //
 // Every pane's button is in the side panel; --pane opens one at start (thumbnails, bookmarks,
 // contents, attachments, signatures, comments, named, properties, search) and --find searches
 // the active document for a text in the search pane. --lang sets the interface language (the
-// locale's otherwise). Without --first-paint the files may be left out and opened with Open
+// locale's otherwise). --select-all selects the whole text of the active document, as Ctrl+A
+// does. Without --first-paint the files may be left out and opened with Open
 // (Ctrl+O), whose dialog the skin UI layer shows.
 //
 // --first-paint prints the milliseconds from process start to the first paint of page 1 of
@@ -84,7 +86,7 @@ double MsSinceStart() {
 
 int Usage() {
     std::fputs("usage: pdf-preview [--first-paint] [--lang zh-CN|en-US] [--pane NAME [--find "
-               "TEXT]] FILE...\n",
+               "TEXT]] [--select-all] FILE...\n",
                stderr);
     return 2;
 }
@@ -112,6 +114,7 @@ int main(int argc, char** argv) {
     std::string language;
     std::string pane;
     std::string find;
+    bool selectAll = false;
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--first-paint") == 0) {
@@ -122,6 +125,8 @@ int main(int argc, char** argv) {
             pane = argv[++i];
         } else if (std::strcmp(argv[i], "--find") == 0 && i + 1 < argc) {
             find = argv[++i];
+        } else if (std::strcmp(argv[i], "--select-all") == 0) {
+            selectAll = true;
         } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
             return Usage();
         } else {
@@ -185,6 +190,9 @@ int main(int argc, char** argv) {
     if (!find.empty()) {
         panes->ShowPane(pdfeditor::PaneKind::Search);
         panes->Search()->Find(QString::fromStdString(find), pdfeditor::SearchOptions{});
+    }
+    if (selectAll && view) {
+        view->SelectAll();
     }
     return app.exec();
 }

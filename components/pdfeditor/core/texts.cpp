@@ -144,6 +144,11 @@ constexpr Entry kTexts[] = {
     {TextId::LayerLocked, "Locked: this layer cannot be switched.", "已锁定：此图层不能切换。"},
     {TextId::LayerRadioGroup, "Switching this layer on switches off the others of its group.",
      "打开此图层会关闭同组的其他图层。"},
+    {TextId::MenuEdit, "&Edit", "编辑(&E)"},
+    {TextId::ActionCopy, "&Copy", "复制(&C)"},
+    {TextId::ActionSelectAll, "Select &All", "全选(&A)"},
+    {TextId::CopyNotAllowed, "This document does not allow copying its text.",
+     "此文档不允许复制其中的文字。"},
 };
 
 constexpr bool EveryIdInItsPlace() {

@@ -147,6 +147,11 @@ enum class TextId {
     LinkBlocked,
     LayerLocked,
     LayerRadioGroup,
+    // Selecting and copying text.
+    MenuEdit,
+    ActionCopy,
+    ActionSelectAll,
+    CopyNotAllowed,
 
     Count // not a text
 };

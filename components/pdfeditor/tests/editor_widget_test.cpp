@@ -472,10 +472,10 @@ TEST_F(EditorWidgetTest, SwitchingLanguageRetranslatesBarsMenusAndTheIndicator) 
     View()->SetZoom(1.25);
 
     ASSERT_TRUE(Texts::Instance().SetLanguage("zh-CN"));
-    const std::vector<QString> menus = {menuBar->actions().at(0)->text(),
-                                        menuBar->actions().at(1)->text(),
-                                        menuBar->actions().at(2)->text()};
-    EXPECT_EQ(menus, (std::vector<QString>{"文件(&F)", "视图(&V)", "转到(&G)"}));
+    const std::vector<QString> menus = {
+        menuBar->actions().at(0)->text(), menuBar->actions().at(1)->text(),
+        menuBar->actions().at(2)->text(), menuBar->actions().at(3)->text()};
+    EXPECT_EQ(menus, (std::vector<QString>{"文件(&F)", "编辑(&E)", "视图(&V)", "转到(&G)"}));
     EXPECT_EQ(Action("actionOpen")->text(), "打开(&O)…");
     EXPECT_EQ(Action("actionNextPage")->text(), "下一页(&N)");
     EXPECT_EQ(Action("actionZoomIn")->toolTip(),

@@ -64,6 +64,18 @@ std::string SampleFiles::Restricted(const std::string& name) {
     return path;
 }
 
+std::string SampleFiles::NoCopy(const std::string& name) {
+    const std::string bytes = samplepdf::MakePdf({samplepdf::Page::Text});
+    QPDF pdf;
+    pdf.processMemoryFile("sample", bytes.data(), bytes.size());
+    const std::string path = m_folder + "/" + name;
+    QPDFWriter writer(pdf, path.c_str());
+    writer.setR6EncryptionParameters("", kOwnerPassword, true, false, true, true, true, true,
+                                     qpdf_r3p_full, true);
+    writer.write();
+    return path;
+}
+
 std::string SampleFiles::Titled(const std::string& name, const std::string& title,
                                 const std::string& author) {
     const std::string bytes = samplepdf::MakePdf({samplepdf::Page::Text});

@@ -29,6 +29,9 @@ public:
     // Opens without a password; printing and copying allowed, changes and notes not, unless
     // opened with the owner password "owner-secret".
     std::string Restricted(const std::string& name);
+    // Opens without a password; everything allowed but copying text out, unless opened with
+    // the owner password "owner-secret".
+    std::string NoCopy(const std::string& name);
     // A text page whose document information carries this title and author.
     std::string Titled(const std::string& name, const std::string& title,
                        const std::string& author);

@@ -22,6 +22,7 @@
 #include <QMenuBar>
 #include <QSplitter>
 #include <QToolBar>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -65,6 +66,8 @@ struct EditorWidget::Actions {
     QAction* find;
     QAction* findNext;
     QAction* findPrevious;
+    QAction* copy;
+    QAction* selectAll;
 };
 
 EditorWidget::EditorWidget(DocumentSet* documents, QWidget* parent, PageViewOptions options)
@@ -205,6 +208,17 @@ void EditorWidget::CreateActions() {
     connect(a.findNext, &QAction::triggered, this, [this] { m_sidePanel->Search()->Next(); });
     connect(a.findPrevious, &QAction::triggered, this,
             [this] { m_sidePanel->Search()->Previous(); });
+    // Menu items only, without a button on any bar.
+    for (auto [action, name, key] : {std::tuple{&a.copy, "actionCopy", QKeySequence::Copy},
+                                     {&a.selectAll, "actionSelectAll", QKeySequence::SelectAll}}) {
+        *action = new QAction(QString(), this);
+        (*action)->setObjectName(QString::fromLatin1(name));
+        (*action)->setShortcuts(key);
+        (*action)->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(*action);
+    }
+    onView(a.copy, [](PageView& view) { view.CopySelection(); });
+    onView(a.selectAll, [](PageView& view) { view.SelectAll(); });
 }
 
 bool EditorWidget::ShowSearch() {
@@ -223,6 +237,8 @@ void EditorWidget::CreateMenus() {
     m_menuBar->setNativeMenuBar(false);
     m_fileMenu = m_menuBar->addMenu(QString());
     m_fileMenu->addActions({a.open, a.close});
+    m_editMenu = m_menuBar->addMenu(QString());
+    m_editMenu->addActions({a.copy, a.selectAll});
     m_viewMenu = m_menuBar->addMenu(QString());
     m_viewMenu->addActions({a.fitWidth, a.fitPage, a.actualSize});
     m_viewMenu->addSeparator();
@@ -331,12 +347,15 @@ void EditorWidget::Retranslate() {
         {a.find, {TextId::ActionFind, TextId::ActionFind}},
         {a.findNext, {TextId::SearchNext, TextId::SearchNext}},
         {a.findPrevious, {TextId::SearchPrevious, TextId::SearchPrevious}},
+        {a.copy, {TextId::ActionCopy, TextId::ActionCopy}},
+        {a.selectAll, {TextId::ActionSelectAll, TextId::ActionSelectAll}},
     };
     for (const auto& [action, ids] : texts) {
         action->setText(Tr(ids.first));
         action->setToolTip(TipWithKey(ids.second, action));
     }
     m_fileMenu->setTitle(Tr(TextId::MenuFile));
+    m_editMenu->setTitle(Tr(TextId::MenuEdit));
     m_viewMenu->setTitle(Tr(TextId::MenuView));
     m_goMenu->setTitle(Tr(TextId::MenuGo));
     m_standardBar->setWindowTitle(Tr(TextId::BarStandard));
@@ -467,6 +486,12 @@ void EditorWidget::FollowActive() {
             m_viewConnections = {
                 connect(view, &PageView::CurrentPageChanged, this, &EditorWidget::Refresh),
                 connect(view, &PageView::HistoryChanged, this, &EditorWidget::Refresh),
+                connect(view, &PageView::SelectionChanged, this, &EditorWidget::Refresh),
+                connect(view, &PageView::CopyRefused, this,
+                        [view] {
+                            QToolTip::showText(view->mapToGlobal(view->rect().center()),
+                                               Tr(TextId::CopyNotAllowed), view);
+                        }),
                 connect(view, &PageView::ZoomChanged, this,
                         [this] {
                             Refresh();
@@ -524,6 +549,8 @@ void EditorWidget::Refresh() {
     a.back->setEnabled(open && view->CanGoBack());
     a.forward->setEnabled(open && view->CanGoForward());
     a.find->setEnabled(m_sidePanel->IsAvailable(PaneKind::Search));
+    a.copy->setEnabled(open && view->HasSelection());
+    a.selectAll->setEnabled(open);
     a.fitWidth->setChecked(open && mode == PageView::ZoomMode::FitWidth);
     a.fitPage->setChecked(open && mode == PageView::ZoomMode::FitPage);
     a.actualSize->setChecked(open && mode == PageView::ZoomMode::Custom &&

@@ -97,6 +97,7 @@ private:
     std::unique_ptr<Actions> m_actions;
     QMenuBar* m_menuBar = nullptr;
     QMenu* m_fileMenu = nullptr;
+    QMenu* m_editMenu = nullptr;
     QMenu* m_viewMenu = nullptr;
     QMenu* m_goMenu = nullptr;
     QWidget* m_barRow = nullptr;

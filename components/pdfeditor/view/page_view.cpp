@@ -1,6 +1,7 @@
 #include "page_view.h"
 
 #include "page_renderer.h"
+#include "text_selection.h"
 
 #include "core/texts.h"
 
@@ -54,6 +55,9 @@ PageView::PageView(std::shared_ptr<const Document> document, QWidget* parent,
     verticalScrollBar()->setSingleStep(40);
     horizontalScrollBar()->setSingleStep(40);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    // The hand over links and the I-beam over text show while the pointer merely passes.
+    viewport()->setMouseTracking(true);
+    m_selection = std::make_unique<TextSelection>(*m_document);
 
     m_indicator = new QLabel(this);
     m_indicator->setObjectName(QStringLiteral("pageIndicator"));
@@ -403,6 +407,7 @@ void PageView::paintEvent(QPaintEvent*) {
         painter.setPen(kBorder);
         painter.drawRect(rect.adjusted(0, 0, -1, -1));
         PaintHits(painter, i, rect);
+        PaintSelection(painter, i, rect);
     }
     painter.end();
     if (paintedFirstPage && !m_firstPainted) {
@@ -441,6 +446,9 @@ void PageView::scrollContentsBy(int, int) {
 }
 
 void PageView::keyPressEvent(QKeyEvent* event) {
+    if (KeyForSelection(event)) {
+        return;
+    }
     QScrollBar* vertical = verticalScrollBar();
     QScrollBar* horizontal = horizontalScrollBar();
     const bool control = event->modifiers() & Qt::ControlModifier;
@@ -649,7 +657,16 @@ void PageView::Follow(const PageLink& link) {
     }
 }
 
+void PageView::mousePressEvent(QMouseEvent* event) {
+    if (!PressForSelection(event)) {
+        QAbstractScrollArea::mousePressEvent(event);
+    }
+}
+
 void PageView::mouseMoveEvent(QMouseEvent* event) {
+    if (MoveForSelection(event)) {
+        return;
+    }
     const PageLink* link = LinkAt(event->position().toPoint());
     if (link && link->kind != PageLink::Kind::Inert) {
         viewport()->setCursor(Qt::PointingHandCursor);
@@ -658,13 +675,16 @@ void PageView::mouseMoveEvent(QMouseEvent* event) {
                 ? link->address
                 : Tr(TextId::PageIndicator).arg(link->target.page + 1).arg(PageCount()));
     } else {
-        viewport()->unsetCursor();
+        SetTextCursor(event->position().toPoint());
         viewport()->setToolTip(QString());
     }
     QAbstractScrollArea::mouseMoveEvent(event);
 }
 
 void PageView::mouseReleaseEvent(QMouseEvent* event) {
+    if (ReleaseForSelection(event)) {
+        return;
+    }
     if (event->button() == Qt::LeftButton) {
         if (const PageLink* link = LinkAt(event->position().toPoint())) {
             const PageLink chosen = *link; // following may reload what it points into

@@ -13,6 +13,12 @@
 // back history, Alt+Left / Alt+Right); an address is handed to the desktop only when it is a
 // web page or mail (IsOpenableAddress), anything else is refused with a note. Search hits
 // (SetSearchHits) are painted over the pages, the current one stronger.
+//
+// Text: a drag with the left button selects from the word under the press to the word under the
+// pointer, across pages too (a drag that starts on a link selects; a click follows it); Shift and
+// a click moves the selection's end. Ctrl+A selects the whole document, Ctrl+C copies, a click
+// elsewhere or Esc clears. The selection is painted as translucent blue over its lines
+// (text_selection.h).
 #pragma once
 
 #include "core/destination.h"
@@ -36,6 +42,7 @@ class QPainter;
 namespace pdfeditor {
 
 class PageRenderer;
+class TextSelection;
 
 struct PageViewOptions {
     qint64 cacheBytes = 256ll << 20;
@@ -119,6 +126,19 @@ public:
     // The hit shown as the current one (scrolled into view); a negative page for none.
     void SetCurrentHit(int page, const QRectF& area);
 
+    // Where a point of a page (fractions of it, (0, 0) at its top left) is on the viewport.
+    QPointF ToViewport(int page, QPointF at) const;
+
+    bool HasSelection() const;
+    // In reading order: a space where the page has one, a newline between lines, a blank line
+    // between pages. Reads the pages it covers.
+    QString SelectedText();
+    void SelectAll();
+    void ClearSelection();
+    // Puts the selected text on the clipboard. False when nothing is selected, or when the
+    // document does not allow copying (CopyRefused is raised and the clipboard is left alone).
+    bool CopySelection();
+
 signals:
     void CurrentPageChanged(int index);
     void ZoomChanged(double factor);
@@ -135,6 +155,10 @@ signals:
     void Scrolled();
     // SetLayers changed what the pages show.
     void LayersChanged();
+    // Something was selected, or the selection changed or went away.
+    void SelectionChanged();
+    // A copy was asked for on a document whose permissions forbid copying its text.
+    void CopyRefused();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -143,6 +167,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
@@ -166,6 +191,17 @@ private:
     const PageLink* LinkAt(QPoint point);
     void PaintHits(QPainter& painter, int page, const QRect& rect) const;
 
+    // Selecting text, in page_view_selection.cpp. Each returns whether it took the event.
+    bool PressForSelection(QMouseEvent* event);
+    bool MoveForSelection(QMouseEvent* event);
+    bool ReleaseForSelection(QMouseEvent* event);
+    bool KeyForSelection(QKeyEvent* event);
+    // The I-beam over text, the standard arrow elsewhere.
+    void SetTextCursor(QPoint point);
+    void PaintSelection(QPainter& painter, int page, const QRect& rect);
+    // The page under (or nearest above) a viewport point, and the point in fractions of it.
+    std::pair<int, QPointF> PagePoint(QPoint point) const;
+
     std::shared_ptr<const Document> m_document;
     PageViewOptions m_options;
     PageCache m_cache;
@@ -185,6 +221,10 @@ private:
     int m_hitPage = -1;
     QRectF m_hitArea;
     LayerState m_layers;
+    std::unique_ptr<TextSelection> m_selection;
+    bool m_pressed = false;  // the left button went down on the view
+    bool m_dragging = false; // and has moved far enough to be selecting
+    QPoint m_pressPoint;
 };
 
 } // namespace pdfeditor

@@ -1,0 +1,182 @@
+// The page view's text selection: the mouse, the keys and the painting that reach it, and the
+// clipboard. The selection itself is a TextSelection; this file maps the view onto it.
+#include "page_view.h"
+
+#include "text_selection.h"
+
+#include <win32/trace.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+namespace pdfeditor {
+
+namespace {
+
+const QColor kSelection(0, 120, 215, 70);
+
+} // namespace
+
+bool PageView::HasSelection() const {
+    return !m_selection->IsEmpty();
+}
+
+QString PageView::SelectedText() {
+    return m_selection->Text();
+}
+
+void PageView::SelectAll() {
+    m_selection->SelectAll();
+    viewport()->update();
+    emit SelectionChanged();
+}
+
+void PageView::ClearSelection() {
+    if (m_selection->Clear()) {
+        viewport()->update();
+        emit SelectionChanged();
+    }
+}
+
+bool PageView::CopySelection() {
+    if (!HasSelection()) {
+        return false;
+    }
+    if (!m_document->okToCopy()) {
+        win32::Trace("editor", "copy refused: %s does not allow copying",
+                     m_document->FileName().c_str());
+        emit CopyRefused();
+        return false;
+    }
+    // The whole of a long document takes a moment to read.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString text = SelectedText();
+    QGuiApplication::restoreOverrideCursor();
+    if (text.isEmpty()) {
+        return false;
+    }
+    QGuiApplication::clipboard()->setText(text);
+    return true;
+}
+
+std::pair<int, QPointF> PageView::PagePoint(QPoint point) const {
+    const int page = PageAt(point.y() + verticalScrollBar()->value());
+    const QRect rect(PageOrigin(page), PageRect(page).size());
+    return {page, QPointF(double(point.x() - rect.left()) / std::max(1, rect.width()),
+                          double(point.y() - rect.top()) / std::max(1, rect.height()))};
+}
+
+QPointF PageView::ToViewport(int page, QPointF at) const {
+    const QSize size = PageRect(page).size();
+    return QPointF(PageOrigin(page)) + QPointF(at.x() * size.width(), at.y() * size.height());
+}
+
+bool PageView::PressForSelection(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || m_pages.empty()) {
+        return false;
+    }
+    const QPoint point = event->position().toPoint();
+    m_pressed = true;
+    m_dragging = false;
+    m_pressPoint = point;
+    const auto [page, at] = PagePoint(point);
+    if ((event->modifiers() & Qt::ShiftModifier) && HasSelection()) {
+        // The release ends a selection rather than a click that would clear it.
+        m_dragging = true;
+        if (m_selection->Extend(page, at)) {
+            viewport()->update();
+            emit SelectionChanged();
+        }
+    } else {
+        m_selection->Begin(page, at);
+    }
+    event->accept();
+    return true;
+}
+
+bool PageView::MoveForSelection(QMouseEvent* event) {
+    if (!m_pressed || !(event->buttons() & Qt::LeftButton)) {
+        return false;
+    }
+    const QPoint point = event->position().toPoint();
+    if (!m_dragging) {
+        if ((point - m_pressPoint).manhattanLength() < QApplication::startDragDistance()) {
+            return true; // a hand's tremble in a click
+        }
+        m_dragging = true;
+    }
+    // Above or below the view, the pages scroll towards the pointer.
+    QScrollBar* bar = verticalScrollBar();
+    if (point.y() < 0) {
+        bar->setValue(bar->value() + point.y());
+    } else if (point.y() > viewport()->height()) {
+        bar->setValue(bar->value() + point.y() - viewport()->height());
+    }
+    const auto [page, at] = PagePoint(point);
+    if (m_selection->Extend(page, at)) {
+        viewport()->update();
+        emit SelectionChanged();
+    }
+    viewport()->setCursor(Qt::IBeamCursor);
+    event->accept();
+    return true;
+}
+
+bool PageView::ReleaseForSelection(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !m_pressed) {
+        return false;
+    }
+    m_pressed = false;
+    if (!m_dragging) {
+        // A click: it clears the selection, and a link under it is still followed.
+        ClearSelection();
+        return false;
+    }
+    m_dragging = false;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard->supportsSelection() && m_document->okToCopy()) {
+        clipboard->setText(SelectedText(), QClipboard::Selection);
+    }
+    event->accept();
+    return true;
+}
+
+bool PageView::KeyForSelection(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        CopySelection();
+    } else if (event->matches(QKeySequence::SelectAll)) {
+        SelectAll();
+    } else if (event->key() == Qt::Key_Escape && HasSelection()) {
+        ClearSelection();
+    } else {
+        return false;
+    }
+    event->accept();
+    return true;
+}
+
+void PageView::SetTextCursor(QPoint point) {
+    if (!m_pages.empty()) {
+        const auto [page, at] = PagePoint(point);
+        if (QRectF(0, 0, 1, 1).contains(at) && m_selection->IsOverText(page, at)) {
+            viewport()->setCursor(Qt::IBeamCursor);
+            return;
+        }
+    }
+    viewport()->unsetCursor();
+}
+
+void PageView::PaintSelection(QPainter& painter, int page, const QRect& rect) {
+    for (const QRectF& area : m_selection->Areas(page)) {
+        const QRectF on(rect.left() + area.left() * rect.width(),
+                        rect.top() + area.top() * rect.height(), area.width() * rect.width(),
+                        area.height() * rect.height());
+        painter.fillRect(on.adjusted(-1, -1, 1, 1), kSelection);
+    }
+}
+
+} // namespace pdfeditor
