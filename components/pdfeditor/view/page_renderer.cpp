@@ -38,7 +38,7 @@ void PageRenderer::SetWanted(const std::vector<RenderRequest>& requests) {
         m_queue.clear();
         m_wanted.clear();
         for (const RenderRequest& request : requests) {
-            const Key key{request.page, request.width};
+            const Key key{request.page, request.width, request.quarterTurns};
             m_wanted.insert(key);
             if (!m_inProgress.count(key)) {
                 m_queue.push_back(request);
@@ -72,22 +72,24 @@ void PageRenderer::Work() {
             }
             request = m_queue.front();
             m_queue.erase(m_queue.begin());
-            m_inProgress.insert(Key{request.page, request.width});
+            m_inProgress.insert(Key{request.page, request.width, request.quarterTurns});
             ++m_busy;
         }
         if (!document && !loadFailed) {
             document = Document::LoadForRendering(m_path, m_password);
             loadFailed = !document;
         }
-        Abort abort{this, Key{request.page, request.width}};
+        Abort abort{this, Key{request.page, request.width, request.quarterTurns}};
         QElapsedTimer timer;
         timer.start();
         QImage image;
         if (document) {
             if (const std::unique_ptr<Poppler::Page> page = document->page(request.page)) {
                 const double dpi = request.width * 72.0 / std::max(1.0, request.pageWidth);
-                image = page->renderToImage(dpi, dpi, -1, -1, -1, -1, Poppler::Page::Rotate0,
-                                            nullptr, nullptr, &PageRenderer::ShouldAbort,
+                const auto rotation =
+                    static_cast<Poppler::Page::Rotation>(request.quarterTurns & 3);
+                image = page->renderToImage(dpi, dpi, -1, -1, -1, -1, rotation, nullptr, nullptr,
+                                            &PageRenderer::ShouldAbort,
                                             QVariant::fromValue(static_cast<void*>(&abort)));
             }
         }
@@ -124,15 +126,17 @@ void PageRenderer::Work() {
 void PageRenderer::Deliver(const RenderRequest& request, QImage image) {
     const int page = request.page;
     const int width = request.width;
+    const int turns = request.quarterTurns;
     if (image.isNull()) {
         win32::Trace("editor", "render %s page %d: no image", m_path.c_str(), page + 1);
         QMetaObject::invokeMethod(
-            this, [this, page, width] { emit Failed(page, width); }, Qt::QueuedConnection);
+            this, [this, page, width, turns] { emit Failed(page, width, turns); },
+            Qt::QueuedConnection);
         return;
     }
     image.setDevicePixelRatio(request.pixelRatio);
     QMetaObject::invokeMethod(
-        this, [this, page, width, image] { emit Rendered(page, width, image); },
+        this, [this, page, width, image, turns] { emit Rendered(page, width, image, turns); },
         Qt::QueuedConnection);
 }
 

@@ -13,6 +13,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -23,6 +24,7 @@ struct RenderRequest {
     int width = 0;        // device pixels; the height follows the page's shape
     double pageWidth = 0; // in points, to turn the width into a resolution
     qreal pixelRatio = 1; // given to the image, so that it paints at its logical size
+    int quarterTurns = 0; // clockwise, as the view shows the page; pageWidth is the shown width
 };
 
 class PageRenderer : public QObject {
@@ -39,12 +41,13 @@ public:
 
 signals:
     // Delivered on the renderer's own thread (queued from the workers).
-    void Rendered(int page, int width, const QImage& image);
+    void Rendered(int page, int width, const QImage& image, int quarterTurns);
     // The page cannot be rendered at all (Poppler gave no image); the reason is traced.
-    void Failed(int page, int width);
+    void Failed(int page, int width, int quarterTurns);
 
 private:
-    using Key = std::pair<int, int>;
+    // Page, width and turns: a page turned renders anew even at the same width.
+    using Key = std::tuple<int, int, int>;
     struct Abort {
         PageRenderer* renderer;
         Key key;
