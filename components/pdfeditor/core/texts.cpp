@@ -141,6 +141,15 @@ constexpr Entry kTexts[] = {
     {TextId::ActionForward, "&Forward", "前进(&F)"},
     {TextId::ActionFind, "&Find…", "查找(&F)…"},
     {TextId::LinkBlocked, "This link was not opened: %1", "未打开此链接：%1"},
+    {TextId::MenuPageLayout, "Page &Layout", "页面布局(&L)"},
+    {TextId::ActionSinglePage, "&Single Page", "单页(&S)"},
+    {TextId::ActionTwoPages, "&Two Pages", "双页(&T)"},
+    {TextId::ActionContinuous, "&Continuous", "连续(&C)"},
+    {TextId::ActionCoverPage, "Show C&over Page Alone", "单独显示封面(&O)"},
+    {TextId::ActionRotateClockwise, "&Rotate Clockwise", "顺时针旋转(&R)"},
+    {TextId::ActionRotateCounterClockwise, "Rotate &Counterclockwise", "逆时针旋转(&C)"},
+    {TextId::ActionFullScreen, "F&ull Screen", "全屏(&U)"},
+    {TextId::ActionPresentation, "Pr&esentation", "演示(&E)"},
 };
 
 constexpr bool EveryIdInItsPlace() {

@@ -145,6 +145,15 @@ enum class TextId {
     ActionForward,
     ActionFind,
     LinkBlocked,
+    MenuPageLayout,
+    ActionSinglePage,
+    ActionTwoPages,
+    ActionContinuous,
+    ActionCoverPage,
+    ActionRotateClockwise,
+    ActionRotateCounterClockwise,
+    ActionFullScreen,
+    ActionPresentation,
 
     Count // not a text
 };
