@@ -149,6 +149,15 @@ constexpr Entry kTexts[] = {
     {TextId::ActionSelectAll, "Select &All", "全选(&A)"},
     {TextId::CopyNotAllowed, "This document does not allow copying its text.",
      "此文档不允许复制其中的文字。"},
+    {TextId::MenuPageLayout, "Page &Layout", "页面布局(&L)"},
+    {TextId::ActionSinglePage, "&Single Page", "单页(&S)"},
+    {TextId::ActionTwoPages, "&Two Pages", "双页(&T)"},
+    {TextId::ActionContinuous, "&Continuous", "连续(&C)"},
+    {TextId::ActionCoverPage, "Show C&over Page Alone", "单独显示封面(&O)"},
+    {TextId::ActionRotateClockwise, "&Rotate Clockwise", "顺时针旋转(&R)"},
+    {TextId::ActionRotateCounterClockwise, "Rotate &Counterclockwise", "逆时针旋转(&C)"},
+    {TextId::ActionFullScreen, "F&ull Screen", "全屏(&U)"},
+    {TextId::ActionPresentation, "Pr&esentation", "演示(&E)"},
 };
 
 constexpr bool EveryIdInItsPlace() {

@@ -152,6 +152,15 @@ enum class TextId {
     ActionCopy,
     ActionSelectAll,
     CopyNotAllowed,
+    MenuPageLayout,
+    ActionSinglePage,
+    ActionTwoPages,
+    ActionContinuous,
+    ActionCoverPage,
+    ActionRotateClockwise,
+    ActionRotateCounterClockwise,
+    ActionFullScreen,
+    ActionPresentation,
 
     Count // not a text
 };

@@ -1,9 +1,12 @@
-// What the view tests share: one QApplication for the program, and waiting for the render
-// threads' results without sleeping longer than needed.
+// What the view tests share: one QApplication for the program, settings kept in the run's
+// temporary folder, and waiting for the render threads' results without sleeping longer than
+// needed.
 #pragma once
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QSettings>
 
 #include <functional>
 
@@ -14,6 +17,15 @@ inline QApplication* App() {
     static char name[] = "pdfeditor_tests";
     static char* argv[] = {name, nullptr};
     static QApplication* app = QApplication::instance() ? nullptr : new QApplication(argc, argv);
+    // What the views remember (the page layout) never reaches the user's own settings, nor
+    // another run's: the test program's temporary folder is its own.
+    static const bool settingsAside = [] {
+        const QString folder = QDir::tempPath() + QStringLiteral("/settings");
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
+        return true;
+    }();
+    (void)settingsAside;
     return app;
 }
 

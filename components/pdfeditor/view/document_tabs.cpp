@@ -1,6 +1,7 @@
 #include "document_tabs.h"
 
 #include "core/texts.h"
+#include "view_settings.h"
 
 #include <QFileInfo>
 #include <QInputDialog>
@@ -96,7 +97,9 @@ PageView* DocumentTabs::ViewAt(int index) const {
 
 void DocumentTabs::DocumentOpened(const std::shared_ptr<const Document>& document, int index) {
     m_following = true;
-    auto* view = new PageView(document, nullptr, m_viewOptions);
+    PageViewOptions options = m_viewOptions;
+    options.layout = ReadLayoutOptions(); // as the last choice left it
+    auto* view = new PageView(document, nullptr, options);
     const int at = insertTab(index, view, QString::fromStdString(document->FileName()));
     setTabToolTip(at, QString::fromStdString(document->Path()));
     TranslateTab(at);

@@ -2,7 +2,8 @@
 // closing and switching in either (the set, or the tab bar) shows in both. Opening asks for
 // passwords and reports failures through hooks, so that the COM face and tests can answer in
 // place of a person; without hooks a password dialog and a message box do, in the interface
-// language (texts.h). UI thread only.
+// language (texts.h). A new view takes the page layout last chosen (view_settings.h). UI thread
+// only.
 #pragma once
 
 #include "core/document_set.h"

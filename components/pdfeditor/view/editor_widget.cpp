@@ -5,6 +5,7 @@
 #include "page_box.h"
 #include "panes/search_pane.h"
 #include "panes/side_panel.h"
+#include "view_mode_actions.h"
 #include "zoom_box.h"
 
 #include <win32/commdlg.h>
@@ -79,8 +80,10 @@ EditorWidget::EditorWidget(DocumentSet* documents, QWidget* parent, PageViewOpti
     connect(&m_layoutTimer, &QTimer::timeout, this, &EditorWidget::LayoutChanged);
 
     CreateActions();
+    m_viewModes = new ViewModeActions(this);
     CreateMenus();
     CreateBars();
+    m_viewModes->SetBars({m_menuBar, m_barRow});
     m_tabs = new DocumentTabs(documents, this, options);
     m_emptyHint = new QLabel(m_tabs);
     m_emptyHint->setAlignment(Qt::AlignCenter);
@@ -250,6 +253,8 @@ void EditorWidget::CreateMenus() {
     m_goMenu->addSeparator();
     m_goMenu->addActions({a.back, a.forward});
     m_viewMenu->addSeparator();
+    m_viewModes->AddTo(m_viewMenu);
+    m_viewMenu->addSeparator();
     m_viewMenu->addAction(a.find);
 }
 
@@ -364,6 +369,7 @@ void EditorWidget::Retranslate() {
     m_zoomBar->setWindowTitle(Tr(TextId::BarPageZoom));
     m_navBar->setWindowTitle(Tr(TextId::BarPageNav));
     m_emptyHint->setText(Tr(TextId::EmptyHint));
+    m_viewModes->Retranslate();
 }
 
 void EditorWidget::SetCommandBarVisible(CommandBar bar, bool visible) {
@@ -506,6 +512,7 @@ void EditorWidget::FollowActive() {
             view->installEventFilter(this);
         }
         m_sidePanel->SetView(view);
+        m_viewModes->SetView(view);
         ScheduleLayoutChanged();
     }
     Refresh();

@@ -28,6 +28,7 @@ namespace pdfeditor {
 
 class PageBox;
 class SidePanel;
+class ViewModeActions;
 class ZoomBox;
 
 enum class CommandBar { MenuBar, Standard, File, View, PageZoom, PageNav };
@@ -67,6 +68,8 @@ public:
     // Opens the search pane with the focus in its field, as Ctrl+F does; false when the host
     // has not switched the search pane on.
     bool ShowSearch();
+    // Page layout, rotation, full screen and the presentation (the View menu's).
+    ViewModeActions* ViewModes() const { return m_viewModes; }
 
 signals:
     // The active view's layout settled: its zoom or zoom mode changed, it was resized, or
@@ -116,6 +119,7 @@ private:
     HWND m_dialogOwner = nullptr;
     QLabel* m_emptyHint = nullptr;
     SidePanel* m_sidePanel = nullptr;
+    ViewModeActions* m_viewModes = nullptr;
     QSplitter* m_splitter = nullptr;
     int m_paneWidth = 0;
     bool m_emptyHintWanted = true;

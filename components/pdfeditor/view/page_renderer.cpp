@@ -38,7 +38,7 @@ void PageRenderer::SetWanted(const std::vector<RenderRequest>& requests) {
         m_queue.clear();
         m_wanted.clear();
         for (const RenderRequest& request : requests) {
-            const Key key{request.page, request.width, m_layerVersion};
+            const Key key{request.page, request.width, request.quarterTurns, m_layerVersion};
             m_wanted.insert(key);
             if (!m_inProgress.count(key)) {
                 m_queue.push_back(request);
@@ -96,7 +96,8 @@ void PageRenderer::Work() {
             if (layerVersion != appliedVersion) {
                 layers = std::make_unique<LayerState>(m_layers);
             }
-            m_inProgress.insert(Key{request.page, request.width, layerVersion});
+            m_inProgress.insert(
+                Key{request.page, request.width, request.quarterTurns, layerVersion});
             ++m_busy;
         }
         if (!document && !loadFailed) {
@@ -110,15 +111,17 @@ void PageRenderer::Work() {
             }
             appliedVersion = layerVersion;
         }
-        Abort abort{this, Key{request.page, request.width, layerVersion}};
+        Abort abort{this, Key{request.page, request.width, request.quarterTurns, layerVersion}};
         QElapsedTimer timer;
         timer.start();
         QImage image;
         if (document) {
             if (const std::unique_ptr<Poppler::Page> page = document->page(request.page)) {
                 const double dpi = request.width * 72.0 / std::max(1.0, request.pageWidth);
-                image = page->renderToImage(dpi, dpi, -1, -1, -1, -1, Poppler::Page::Rotate0,
-                                            nullptr, nullptr, &PageRenderer::ShouldAbort,
+                const auto rotation =
+                    static_cast<Poppler::Page::Rotation>(request.quarterTurns & 3);
+                image = page->renderToImage(dpi, dpi, -1, -1, -1, -1, rotation, nullptr, nullptr,
+                                            &PageRenderer::ShouldAbort,
                                             QVariant::fromValue(static_cast<void*>(&abort)));
             }
         }
@@ -156,13 +159,14 @@ void PageRenderer::Work() {
 void PageRenderer::Deliver(const RenderRequest& request, int layerVersion, QImage image) {
     const int page = request.page;
     const int width = request.width;
+    const int turns = request.quarterTurns;
     if (image.isNull()) {
         win32::Trace("editor", "render %s page %d: no image", m_path.c_str(), page + 1);
         QMetaObject::invokeMethod(
             this,
-            [this, page, width, layerVersion] {
+            [this, page, width, turns, layerVersion] {
                 if (IsCurrent(layerVersion)) {
-                    emit Failed(page, width);
+                    emit Failed(page, width, turns);
                 }
             },
             Qt::QueuedConnection);
@@ -171,10 +175,10 @@ void PageRenderer::Deliver(const RenderRequest& request, int layerVersion, QImag
     image.setDevicePixelRatio(request.pixelRatio);
     QMetaObject::invokeMethod(
         this,
-        [this, page, width, layerVersion, image] {
+        [this, page, width, image, turns, layerVersion] {
             // Posted before a SetLayers that the receiver has seen: it shows the old layers.
             if (IsCurrent(layerVersion)) {
-                emit Rendered(page, width, image);
+                emit Rendered(page, width, image, turns);
             }
         },
         Qt::QueuedConnection);

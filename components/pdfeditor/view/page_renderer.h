@@ -27,6 +27,7 @@ struct RenderRequest {
     int width = 0;        // device pixels; the height follows the page's shape
     double pageWidth = 0; // in points, to turn the width into a resolution
     qreal pixelRatio = 1; // given to the image, so that it paints at its logical size
+    int quarterTurns = 0; // clockwise, as the view shows the page; pageWidth is the shown width
 };
 
 class PageRenderer : public QObject {
@@ -47,13 +48,14 @@ public:
 
 signals:
     // Delivered on the renderer's own thread (queued from the workers).
-    void Rendered(int page, int width, const QImage& image);
+    void Rendered(int page, int width, const QImage& image, int quarterTurns);
     // The page cannot be rendered at all (Poppler gave no image); the reason is traced.
-    void Failed(int page, int width);
+    void Failed(int page, int width, int quarterTurns);
 
 private:
-    // Page, width and the layer version it renders under.
-    using Key = std::tuple<int, int, int>;
+    // Page, width, turns and the layer version it renders under: a page turned, or shown
+    // with other layers, renders anew even at the same width.
+    using Key = std::tuple<int, int, int, int>;
     struct Abort {
         PageRenderer* renderer;
         Key key;

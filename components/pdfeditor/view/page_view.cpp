@@ -73,6 +73,10 @@ PageView::PageView(std::shared_ptr<const Document> document, QWidget* parent,
         PlaceIndicator();
         viewport()->update(); // the note on a page that could not be shown
     });
+    m_layoutOptions = options.layout;
+    for (int i = 0; i < PageCount(); ++i) {
+        m_points.push_back(m_document->PageSize(i));
+    }
     m_zoom = FitZoom(m_mode);
     Relayout();
     SetCurrent(0);
@@ -120,20 +124,26 @@ void PageView::ZoomOut() {
 }
 
 void PageView::GoToPage(int index) {
-    if (m_pages.empty()) {
+    if (m_layout.IsEmpty()) {
         return;
     }
     index = std::clamp(index, 0, PageCount() - 1);
-    verticalScrollBar()->setValue(m_pages[static_cast<size_t>(index)].top() - kGap);
+    ShowRowOf(index);
+    verticalScrollBar()->setValue(m_layout.RowTop(m_layout.RowOf(index)) - kGap);
     // Near the end the view cannot scroll that far, yet the page asked for is the current one.
     SetCurrent(index);
 }
 
-QRect PageView::PageRect(int index) const {
-    if (index < 0 || index >= static_cast<int>(m_pages.size())) {
-        return QRect();
+void PageView::StepRows(int rows) {
+    if (m_layout.IsEmpty()) {
+        return;
     }
-    return m_pages[static_cast<size_t>(index)];
+    const int row = std::clamp(m_layout.RowOf(m_current) + rows, 0, m_layout.RowCount() - 1);
+    GoToPage(m_layout.PagesOfRow(row).first);
+}
+
+QRect PageView::PageRect(int index) const {
+    return m_layout.PageRect(index);
 }
 
 QString PageView::IndicatorText() const {
@@ -173,18 +183,10 @@ double PageView::FitZoom(ZoomMode mode) const {
     if (mode == ZoomMode::Custom || PageCount() == 0) {
         return m_zoom;
     }
-    double widest = 1;
-    for (int i = 0; i < PageCount(); ++i) {
-        widest = std::max(widest, m_document->PageSize(i).width());
-    }
-    const double width = std::max(1, viewport()->width() - 2 * kGap);
-    double factor = width / (widest * kPixelsPerPoint);
-    if (mode == ZoomMode::FitPage) {
-        const double height = std::max(1, viewport()->height() - 2 * kGap);
-        const double tallest = std::max(1.0, m_document->PageSize(m_current).height());
-        factor = std::min(factor, height / (tallest * kPixelsPerPoint));
-    }
-    return Clamp(factor);
+    const double scale =
+        PageLayout::FitScale(m_points, m_turns, m_layoutOptions, viewport()->size(), kGap,
+                             mode == ZoomMode::FitPage, m_current);
+    return Clamp(scale / kPixelsPerPoint);
 }
 
 void PageView::ApplyZoom(double factor, QPoint anchor) {
@@ -193,10 +195,9 @@ void PageView::ApplyZoom(double factor, QPoint anchor) {
     const int page = PageAt(anchorY);
     const QRect before = PageRect(page);
     const double down = before.isEmpty() ? 0 : double(anchorY - before.top()) / before.height();
+    const int contentWidth = m_layout.Content().width();
     const double across =
-        m_content.width() > 0
-            ? double(horizontalScrollBar()->value() + anchor.x()) / m_content.width()
-            : 0;
+        contentWidth > 0 ? double(horizontalScrollBar()->value() + anchor.x()) / contentWidth : 0;
     const bool changed = std::abs(factor - m_zoom) > 1e-9;
     m_zoom = factor;
     Relayout();
@@ -204,7 +205,7 @@ void PageView::ApplyZoom(double factor, QPoint anchor) {
     if (!after.isEmpty()) {
         verticalScrollBar()->setValue(after.top() + int(down * after.height()) - anchor.y());
     }
-    horizontalScrollBar()->setValue(int(across * m_content.width()) - anchor.x());
+    horizontalScrollBar()->setValue(int(across * m_layout.Content().width()) - anchor.x());
     UpdateCurrentPage();
     viewport()->update();
     RequestRenders();
@@ -213,47 +214,105 @@ void PageView::ApplyZoom(double factor, QPoint anchor) {
     }
 }
 
-void PageView::Relayout() {
-    const int count = PageCount();
-    m_pages.assign(static_cast<size_t>(count), QRect());
-    int widest = 0;
-    for (int i = 0; i < count; ++i) {
-        const QSizeF points = m_document->PageSize(i);
-        const int width = std::max(1, int(std::lround(points.width() * m_zoom * kPixelsPerPoint)));
-        const int height =
-            std::max(1, int(std::lround(points.height() * m_zoom * kPixelsPerPoint)));
-        m_pages[static_cast<size_t>(i)].setSize(QSize(width, height));
-        widest = std::max(widest, width);
-    }
-    int y = kGap;
-    for (QRect& page : m_pages) {
-        page.moveTo(kGap + (widest - page.width()) / 2, y);
-        y += page.height() + kGap;
-    }
-    m_content = QSize(widest + 2 * kGap, y);
-
+void PageView::Relayout(int shownPage) {
+    m_layout = PageLayout(m_points, m_zoom * kPixelsPerPoint, m_turns, m_layoutOptions, kGap,
+                          shownPage < 0 ? m_current : shownPage);
+    const QSize content = m_layout.Content();
     const QSize view = viewport()->size();
-    verticalScrollBar()->setRange(0, std::max(0, m_content.height() - view.height()));
+    verticalScrollBar()->setRange(0, std::max(0, content.height() - view.height()));
     verticalScrollBar()->setPageStep(std::max(1, view.height() - 40));
-    horizontalScrollBar()->setRange(0, std::max(0, m_content.width() - view.width()));
+    horizontalScrollBar()->setRange(0, std::max(0, content.width() - view.width()));
     horizontalScrollBar()->setPageStep(std::max(1, view.width()));
 }
 
 int PageView::PageAt(int y) const {
-    // The first page whose bottom, with the gap below it, lies below y.
-    const auto page =
-        std::upper_bound(m_pages.begin(), m_pages.end(), y,
-                         [](int at, const QRect& rect) { return at < rect.bottom() + 1 + kGap; });
-    return std::clamp(int(page - m_pages.begin()), 0, std::max(0, PageCount() - 1));
+    return std::max(0, m_layout.PagesOfRow(m_layout.RowAt(y)).first);
 }
 
 void PageView::UpdateCurrentPage() {
-    const QScrollBar* bar = verticalScrollBar();
-    if (bar->maximum() > 0 && bar->value() >= bar->maximum()) {
-        SetCurrent(PageCount() - 1);
-    } else {
-        SetCurrent(PageAt(bar->value() + kGap));
+    if (m_layout.IsEmpty()) {
+        return;
     }
+    const QScrollBar* bar = verticalScrollBar();
+    if (m_layoutOptions.continuous && bar->maximum() > 0 && bar->value() >= bar->maximum()) {
+        SetCurrent(PageCount() - 1);
+        return;
+    }
+    // A page of the row at the top stays current: the right page of a pair, gone to, must not
+    // turn into the left one at the next scroll.
+    const int row = m_layout.RowAt(bar->value() + kGap);
+    SetCurrent(m_layout.RowOf(m_current) == row ? m_current : m_layout.PagesOfRow(row).first);
+}
+
+void PageView::ShowRowOf(int page) {
+    if (m_layoutOptions.continuous || m_layout.RowOf(page) == m_layout.ShownRow()) {
+        return;
+    }
+    Relayout(page);
+    // The row on show follows the current page from now on (a resize lays out that row).
+    SetCurrent(page);
+    viewport()->update();
+    RequestRenders();
+}
+
+bool PageView::CanLeaveRow(bool forward) const {
+    if (m_layoutOptions.continuous || m_layout.IsEmpty()) {
+        return false;
+    }
+    const QScrollBar* bar = verticalScrollBar();
+    const int row = m_layout.ShownRow();
+    return forward ? bar->value() >= bar->maximum() && row + 1 < m_layout.RowCount()
+                   : bar->value() <= bar->minimum() && row > 0;
+}
+
+void PageView::LeaveRow(bool forward) {
+    StepRows(forward ? 1 : -1);
+    if (!forward) {
+        // Going back, reading goes on from the end of the row before.
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    }
+}
+
+void PageView::SetLayout(LayoutOptions options) {
+    if (options == m_layoutOptions) {
+        return;
+    }
+    m_layoutOptions = options;
+    Rearrange();
+}
+
+bool PageView::SetRotation(int degrees) {
+    if (degrees % 90 != 0) {
+        return false;
+    }
+    const int turns = NormalizedTurns(degrees / 90);
+    if (turns == m_turns) {
+        return true;
+    }
+    m_turns = turns;
+    // Pictures of the other rotation are of no use, even where the width is the same.
+    m_cache.Clear();
+    m_failed.clear();
+    Rearrange();
+    return true;
+}
+
+void PageView::Rearrange() {
+    const int page = m_current;
+    if (m_mode != ZoomMode::Custom) {
+        ApplyZoom(FitZoom(m_mode), QPoint(0, 0));
+    } else {
+        Relayout();
+    }
+    GoToPage(page);
+    viewport()->update();
+    RequestRenders();
+    emit ArrangementChanged();
+}
+
+void PageView::SetIndicatorVisible(bool visible) {
+    m_indicatorWanted = visible;
+    m_indicator->setVisible(visible);
 }
 
 void PageView::SetCurrent(int index) {
@@ -289,14 +348,13 @@ int PageView::RenderWidth(int page) const {
 }
 
 void PageView::RequestRenders() {
-    if (!isVisible() || m_pages.empty()) {
+    if (!isVisible() || m_layout.IsEmpty()) {
         m_renderer->SetWanted({});
         return;
     }
     const int top = verticalScrollBar()->value();
     const int bottom = top + viewport()->height();
-    const int first = PageAt(top);
-    const int last = PageAt(bottom);
+    const auto [first, last] = m_layout.PagesBetween(top, bottom);
     std::vector<int> order;
     for (int i = first; i <= last; ++i) {
         order.push_back(i);
@@ -319,22 +377,25 @@ void PageView::RequestRenders() {
         if (m_cache.Find(page, width) || m_failed.count({page, width})) {
             continue;
         }
-        requests.push_back(
-            RenderRequest{page, width, m_document->PageSize(page).width(), devicePixelRatioF()});
+        const double shownWidth = RotatedSize(m_points[size_t(page)], m_turns).width();
+        requests.push_back(RenderRequest{page, width, shownWidth, devicePixelRatioF(), m_turns});
     }
     m_renderer->SetWanted(requests);
 }
 
-void PageView::OnRendered(int page, int width, const QImage& image) {
-    if (width != RenderWidth(page)) {
-        return; // the zoom changed while it rendered
+void PageView::OnRendered(int page, int width, const QImage& image, int quarterTurns) {
+    if (width != RenderWidth(page) || quarterTurns != m_turns) {
+        return; // the zoom or the rotation changed while it rendered
     }
     m_cache.Insert(page, width, image);
     viewport()->update();
     emit PageRendered(page);
 }
 
-void PageView::OnFailed(int page, int width) {
+void PageView::OnFailed(int page, int width, int quarterTurns) {
+    if (quarterTurns != m_turns) {
+        return;
+    }
     m_failed.insert({page, width});
     viewport()->update();
 }
@@ -344,11 +405,12 @@ void PageView::PaintHits(QPainter& painter, int page, const QRect& rect) const {
     if (hits == m_hits.end()) {
         return;
     }
-    for (const QRectF& area : hits->second) {
+    for (const QRectF& hit : hits->second) {
+        const QRectF area = ToShown(hit, m_turns);
         const QRectF on(rect.left() + area.left() * rect.width(),
                         rect.top() + area.top() * rect.height(), area.width() * rect.width(),
                         area.height() * rect.height());
-        const bool current = page == m_hitPage && area == m_hitArea;
+        const bool current = page == m_hitPage && hit == m_hitArea;
         painter.fillRect(on.adjusted(-1, -1, 1, 1), current ? kCurrentHit : kHit);
     }
 }
@@ -356,15 +418,14 @@ void PageView::PaintHits(QPainter& painter, int page, const QRect& rect) const {
 void PageView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), m_options.desk.isValid() ? m_options.desk : kDesk);
-    if (m_pages.empty()) {
+    if (m_layout.IsEmpty()) {
         return;
     }
-    const int dx = m_content.width() < viewport()->width()
-                       ? (viewport()->width() - m_content.width()) / 2
-                       : -horizontalScrollBar()->value();
+    const int contentWidth = m_layout.Content().width();
+    const int dx = contentWidth < viewport()->width() ? (viewport()->width() - contentWidth) / 2
+                                                      : -horizontalScrollBar()->value();
     const int dy = -verticalScrollBar()->value();
-    const int first = PageAt(-dy);
-    const int last = PageAt(-dy + viewport()->height());
+    const auto [first, last] = m_layout.PagesBetween(-dy, -dy + viewport()->height());
     bool paintedFirstPage = false;
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     for (int i = first; i <= last; ++i) {
@@ -471,20 +532,23 @@ void PageView::keyPressEvent(QKeyEvent* event) {
             horizontal->triggerAction(forward ? QAbstractSlider::SliderSingleStepAdd
                                               : QAbstractSlider::SliderSingleStepSub);
         } else {
-            GoToPage(m_current + (forward ? 1 : -1));
+            StepRows(forward ? 1 : -1);
         }
         break;
     }
     case Qt::Key_PageDown:
-        vertical->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        break;
     case Qt::Key_PageUp:
-        vertical->triggerAction(QAbstractSlider::SliderPageStepSub);
+    case Qt::Key_Space: {
+        const bool forward =
+            event->key() == Qt::Key_PageDown || (event->key() == Qt::Key_Space && !shift);
+        if (CanLeaveRow(forward)) {
+            LeaveRow(forward);
+        } else {
+            vertical->triggerAction(forward ? QAbstractSlider::SliderPageStepAdd
+                                            : QAbstractSlider::SliderPageStepSub);
+        }
         break;
-    case Qt::Key_Space:
-        vertical->triggerAction(shift ? QAbstractSlider::SliderPageStepSub
-                                      : QAbstractSlider::SliderPageStepAdd);
-        break;
+    }
     case Qt::Key_Home:
         GoToPage(0);
         break;
@@ -512,6 +576,12 @@ void PageView::keyPressEvent(QKeyEvent* event) {
 
 void PageView::wheelEvent(QWheelEvent* event) {
     if (!(event->modifiers() & Qt::ControlModifier)) {
+        const int delta = event->angleDelta().y();
+        if (delta != 0 && CanLeaveRow(delta < 0)) {
+            LeaveRow(delta < 0);
+            event->accept();
+            return;
+        }
         return QAbstractScrollArea::wheelEvent(event);
     }
     const double steps = event->angleDelta().y() / 120.0;
@@ -523,15 +593,15 @@ void PageView::wheelEvent(QWheelEvent* event) {
 }
 
 QPoint PageView::PageOrigin(int page) const {
-    const int dx = m_content.width() < viewport()->width()
-                       ? (viewport()->width() - m_content.width()) / 2
-                       : -horizontalScrollBar()->value();
+    const int contentWidth = m_layout.Content().width();
+    const int dx = contentWidth < viewport()->width() ? (viewport()->width() - contentWidth) / 2
+                                                      : -horizontalScrollBar()->value();
     return PageRect(page).topLeft() + QPoint(dx, -verticalScrollBar()->value());
 }
 
 Destination PageView::Position() const {
     Destination here;
-    if (m_pages.empty()) {
+    if (m_layout.IsEmpty()) {
         return here;
     }
     const int y = verticalScrollBar()->value() + kGap;
@@ -539,11 +609,20 @@ Destination PageView::Position() const {
     const QRect rect = PageRect(here.page);
     here.top =
         std::clamp(double(y - kGap - rect.top() + kGap) / std::max(1, rect.height()), 0.0, 1.0);
+    if (m_turns != 0) {
+        // Turned, the view's top is another edge of the page: the place needs both coordinates.
+        const double across = std::clamp(double(horizontalScrollBar()->value() - rect.left()) /
+                                             std::max(1, rect.width()),
+                                         0.0, 1.0);
+        const QPointF onPage = FromShown(QPointF(across, here.top), m_turns);
+        here.left = onPage.x();
+        here.top = onPage.y();
+    }
     return here;
 }
 
 void PageView::GoTo(const Destination& destination, bool remember) {
-    if (!destination.IsValid() || destination.page >= PageCount() || m_pages.empty()) {
+    if (!destination.IsValid() || destination.page >= PageCount() || m_layout.IsEmpty()) {
         return;
     }
     if (remember) {
@@ -554,13 +633,21 @@ void PageView::GoTo(const Destination& destination, bool remember) {
         m_forward.clear();
         emit HistoryChanged();
     }
+    ShowRowOf(destination.page);
     const QRect rect = PageRect(destination.page);
-    if (destination.top < 0) {
+    if (m_turns != 0 && (destination.top >= 0 || destination.left >= 0)) {
+        // Turned, either coordinate may run down the view: what the destination leaves open is
+        // the page's top or left edge.
+        const QPointF shown = ToShown(
+            QPointF(std::max(0.0, destination.left), std::max(0.0, destination.top)), m_turns);
+        verticalScrollBar()->setValue(rect.top() + int(shown.y() * rect.height()) - kGap);
+        horizontalScrollBar()->setValue(rect.left() + int(shown.x() * rect.width()));
+    } else if (destination.top < 0) {
         verticalScrollBar()->setValue(rect.top() - kGap);
     } else {
         verticalScrollBar()->setValue(rect.top() + int(destination.top * rect.height()) - kGap);
     }
-    if (destination.left >= 0) {
+    if (m_turns == 0 && destination.left >= 0) {
         horizontalScrollBar()->setValue(rect.left() + int(destination.left * rect.width()));
     }
     // Near the end the view cannot scroll that far, yet the page asked for is the current one.
@@ -625,16 +712,18 @@ const std::vector<PageLink>& PageView::LinksOf(int page) {
 }
 
 const PageLink* PageView::LinkAt(QPoint point) {
-    if (m_pages.empty()) {
+    if (m_layout.IsEmpty()) {
         return nullptr;
     }
-    const int page = PageAt(point.y() + verticalScrollBar()->value());
-    const QRect rect(PageOrigin(page), PageRect(page).size());
-    if (!rect.contains(point)) {
+    const QPoint offset = PageOrigin(0) - PageRect(0).topLeft();
+    const int page = m_layout.PageAt(point - offset);
+    if (page < 0) {
         return nullptr;
     }
-    const QPointF at(double(point.x() - rect.left()) / rect.width(),
-                     double(point.y() - rect.top()) / rect.height());
+    const QRect rect = PageRect(page).translated(offset);
+    const QPointF at = FromShown(QPointF(double(point.x() - rect.left()) / rect.width(),
+                                         double(point.y() - rect.top()) / rect.height()),
+                                 m_turns);
     for (const PageLink& link : LinksOf(page)) {
         if (link.area.contains(at)) {
             return &link;
@@ -708,14 +797,16 @@ void PageView::SetCurrentHit(int page, const QRectF& area) {
     m_hitPage = page;
     m_hitArea = area;
     if (page >= 0 && page < PageCount()) {
+        ShowRowOf(page);
         const QRect rect = PageRect(page);
-        const int top = rect.top() + int(area.top() * rect.height());
-        const int bottom = rect.top() + int(area.bottom() * rect.height());
+        const QRectF shown = ToShown(area, m_turns);
+        const int top = rect.top() + int(shown.top() * rect.height());
+        const int bottom = rect.top() + int(shown.bottom() * rect.height());
         QScrollBar* bar = verticalScrollBar();
         if (top < bar->value() || bottom > bar->value() + viewport()->height()) {
             bar->setValue(top - viewport()->height() / 3);
         }
-        const int left = rect.left() + int(area.left() * rect.width());
+        const int left = rect.left() + int(shown.left() * rect.width());
         QScrollBar* across = horizontalScrollBar();
         if (left < across->value() || left > across->value() + viewport()->width()) {
             across->setValue(left - viewport()->width() / 3);

@@ -1,8 +1,10 @@
-// Shows every page of one document in a continuous vertical strip, centred on a grey desk with
-// gaps between pages. Zoom: fit width, fit page, or a factor from 10 % to 1600 % (1.0 shows a
-// point as 1/72 inch on a 96 dpi screen); Ctrl+wheel zooms around the pointer. Keys: arrows,
-// PgUp/PgDn, Space / Shift+Space, Home/End, Ctrl+plus / Ctrl+minus. A label at the bottom always
-// says "Page N / M", in the interface language (texts.h).
+// Shows the pages of one document on a grey desk with gaps between pages: one page or two side
+// by side per row, every row in one vertical strip or one row at a time (page_layout.h), turned
+// in quarter turns if asked (the view only, never the file). Zoom: fit width, fit page, or a factor
+// from 10 % to 1600 % (1.0 shows a point as 1/72 inch on a 96 dpi screen); Ctrl+wheel zooms around
+// the pointer. Keys: arrows, PgUp/PgDn, Space / Shift+Space, Home/End, Ctrl+plus / Ctrl+minus; one
+// row at a time, PgDn, Space and the wheel at the row's end show the next row, and back at its top.
+// A label at the bottom always says "Page N / M", in the interface language (texts.h).
 //
 // Pages render on worker threads (PageRenderer) into a byte-bounded cache (PageCache): the
 // pages on screen first, then their neighbours. Painting never waits: a page not yet rendered
@@ -26,6 +28,7 @@
 #include "core/layers.h"
 #include "core/page_links.h"
 #include "page_cache.h"
+#include "page_layout.h"
 
 #include <QAbstractScrollArea>
 #include <QColor>
@@ -49,6 +52,7 @@ struct PageViewOptions {
     int renderThreads = 2;
     // Behind and between the pages; invalid for the standard dark grey.
     QColor desk;
+    LayoutOptions layout;
 };
 
 class PageView : public QAbstractScrollArea {
@@ -83,9 +87,26 @@ public:
     int CurrentPage() const { return m_current; }
     // Scrolls the page's top to the top of the view; out-of-range indexes are clamped.
     void GoToPage(int index);
+    // The next row of pages (one page, or a pair) forward or back by `rows`, clamped.
+    void StepRows(int rows);
 
-    // Where a page sits in the whole strip, in logical pixels.
+    LayoutOptions Layout() const { return m_layoutOptions; }
+    // Keeps the current page at the top; a fit mode fits the new arrangement.
+    void SetLayout(LayoutOptions options);
+    // Degrees clockwise: 0, 90, 180 or 270.
+    int Rotation() const { return m_turns * 90; }
+    // Any multiple of 90 (negative turns counter-clockwise); false for other angles, which
+    // change nothing. Keeps the current page at the top.
+    bool SetRotation(int degrees);
+    void RotateClockwise() { SetRotation(Rotation() + 90); }
+    void RotateCounterClockwise() { SetRotation(Rotation() - 90); }
+    // The "Page N / M" label; shown unless turned off.
+    void SetIndicatorVisible(bool visible);
+
+    // Where a page sits in the whole strip, in logical pixels (where its row would be, for a
+    // row not on show).
     QRect PageRect(int index) const;
+    const PageLayout& Pages() const { return m_layout; }
     QString IndicatorText() const;
     // The rendered image of the page at the current zoom, null while it is not there.
     QImage RenderedImage(int page);
@@ -159,6 +180,8 @@ signals:
     void SelectionChanged();
     // A copy was asked for on a document whose permissions forbid copying its text.
     void CopyRefused();
+    // The layout options or the rotation changed.
+    void ArrangementChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -173,7 +196,8 @@ protected:
 
 private:
     void SetMode(ZoomMode mode);
-    void Relayout();
+    // Not continuous, the row of `shownPage` is on show (of the current page for -1).
+    void Relayout(int shownPage = -1);
     void ApplyZoom(double factor, QPoint anchor);
     double FitZoom(ZoomMode mode) const;
     void UpdateCurrentPage();
@@ -183,8 +207,16 @@ private:
     // The rendered width in device pixels at the current zoom (held down for huge pages).
     int RenderWidth(int page) const;
     int PageAt(int y) const;
-    void OnRendered(int page, int width, const QImage& image);
-    void OnFailed(int page, int width);
+    // Not continuous: puts the page's row on show (and lays out again) when another one is.
+    void ShowRowOf(int page);
+    // One row at a time: whether the view is scrolled to the end (or the top) of its row and
+    // there is a row after (before) it.
+    bool CanLeaveRow(bool forward) const;
+    void LeaveRow(bool forward);
+    // Lays out anew after the arrangement changed, keeping the current page at the top.
+    void Rearrange();
+    void OnRendered(int page, int width, const QImage& image, int quarterTurns);
+    void OnFailed(int page, int width, int quarterTurns);
     // The top-left of the page's rectangle on the viewport.
     QPoint PageOrigin(int page) const;
     // The link under a viewport point, or null.
@@ -207,8 +239,11 @@ private:
     PageCache m_cache;
     std::unique_ptr<PageRenderer> m_renderer;
     std::set<std::pair<int, int>> m_failed;
-    std::vector<QRect> m_pages; // at the current zoom, x centred in the strip
-    QSize m_content;
+    std::vector<QSizeF> m_points; // each page's size in points, as the file has it
+    PageLayout m_layout;          // at the current zoom, rotation and options
+    LayoutOptions m_layoutOptions;
+    int m_turns = 0;
+    bool m_indicatorWanted = true;
     double m_zoom = 1.0;
     ZoomMode m_mode = ZoomMode::FitWidth;
     int m_current = 0;

@@ -64,19 +64,26 @@ bool PageView::CopySelection() {
 }
 
 std::pair<int, QPointF> PageView::PagePoint(QPoint point) const {
-    const int page = PageAt(point.y() + verticalScrollBar()->value());
+    // The page under the point, else (between pages) the row's at that height.
+    const QPoint offset = PageOrigin(0) - PageRect(0).topLeft();
+    int page = m_layout.PageAt(point - offset);
+    if (page < 0) {
+        page = PageAt(point.y() + verticalScrollBar()->value());
+    }
     const QRect rect(PageOrigin(page), PageRect(page).size());
-    return {page, QPointF(double(point.x() - rect.left()) / std::max(1, rect.width()),
-                          double(point.y() - rect.top()) / std::max(1, rect.height()))};
+    const QPointF shown(double(point.x() - rect.left()) / std::max(1, rect.width()),
+                        double(point.y() - rect.top()) / std::max(1, rect.height()));
+    return {page, FromShown(shown, m_turns)};
 }
 
 QPointF PageView::ToViewport(int page, QPointF at) const {
     const QSize size = PageRect(page).size();
-    return QPointF(PageOrigin(page)) + QPointF(at.x() * size.width(), at.y() * size.height());
+    const QPointF shown = ToShown(at, m_turns);
+    return QPointF(PageOrigin(page)) + QPointF(shown.x() * size.width(), shown.y() * size.height());
 }
 
 bool PageView::PressForSelection(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || m_pages.empty()) {
+    if (event->button() != Qt::LeftButton || m_layout.IsEmpty()) {
         return false;
     }
     const QPoint point = event->position().toPoint();
@@ -160,7 +167,7 @@ bool PageView::KeyForSelection(QKeyEvent* event) {
 }
 
 void PageView::SetTextCursor(QPoint point) {
-    if (!m_pages.empty()) {
+    if (!m_layout.IsEmpty()) {
         const auto [page, at] = PagePoint(point);
         if (QRectF(0, 0, 1, 1).contains(at) && m_selection->IsOverText(page, at)) {
             viewport()->setCursor(Qt::IBeamCursor);
@@ -171,7 +178,8 @@ void PageView::SetTextCursor(QPoint point) {
 }
 
 void PageView::PaintSelection(QPainter& painter, int page, const QRect& rect) {
-    for (const QRectF& area : m_selection->Areas(page)) {
+    for (const QRectF& onPage : m_selection->Areas(page)) {
+        const QRectF area = ToShown(onPage, m_turns);
         const QRectF on(rect.left() + area.left() * rect.width(),
                         rect.top() + area.top() * rect.height(), area.width() * rect.width(),
                         area.height() * rect.height());

@@ -1,5 +1,6 @@
 #include "pan_zoom_pane.h"
 
+#include "view/page_layout.h"
 #include "view/page_renderer.h"
 
 #include <QMouseEvent>
@@ -32,7 +33,8 @@ public:
         if (!view || m_pane->m_page < 0) {
             return {};
         }
-        const QSizeF size = view->GetDocument()->PageSize(m_pane->m_page);
+        const QSizeF size =
+            RotatedSize(view->GetDocument()->PageSize(m_pane->m_page), view->Rotation() / 90);
         if (size.isEmpty()) {
             return {};
         }
@@ -119,6 +121,12 @@ void PanZoomPane::Load() {
         connect(View(), &PageView::Scrolled, this, &PanZoomPane::Follow),
         connect(View(), &PageView::ZoomChanged, this, &PanZoomPane::Follow),
         connect(View(), &PageView::CurrentPageChanged, this, &PanZoomPane::Follow),
+        // Turned, the page is shown turned here too.
+        connect(View(), &PageView::ArrangementChanged, this,
+                [this] {
+                    m_page = -1;
+                    Follow();
+                }),
     };
     ShowContents(true);
     Follow();
@@ -156,8 +164,12 @@ void PanZoomPane::RequestPicture() {
         return;
     }
     const qreal ratio = devicePixelRatioF();
-    m_renderer->SetWanted({RenderRequest{m_page, int(kPictureWidth * ratio),
-                                         View()->GetDocument()->PageSize(m_page).width(), ratio}});
+    const int turns = View()->Rotation() / 90;
+    RenderRequest request{m_page, int(kPictureWidth * ratio),
+                          RotatedSize(View()->GetDocument()->PageSize(m_page), turns).width(),
+                          ratio};
+    request.quarterTurns = turns;
+    m_renderer->SetWanted({request});
 }
 
 void PanZoomPane::PanTo(QPointF point) {
