@@ -105,6 +105,7 @@ constexpr Entry kTexts[] = {
     {TextId::ColumnSize, "Size", "大小"},
     {TextId::ColumnWhere, "Where", "位置"},
     {TextId::ColumnDescription, "Description", "说明"},
+    {TextId::ColumnPage, "Page", "页码"},
     {TextId::CommentAuthorUnknown, "(no author)", "（无作者）"},
     {TextId::SignatureUnsigned, "%1: not signed", "%1：未签名"},
     {TextId::SignatureValid, "%1: signed by %2, valid", "%1：由 %2 签名，有效"},

@@ -111,6 +111,7 @@ enum class TextId {
     ColumnSize,
     ColumnWhere,
     ColumnDescription,
+    ColumnPage,
     CommentAuthorUnknown,
     SignatureUnsigned,
     SignatureValid,

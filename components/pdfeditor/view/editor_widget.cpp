@@ -102,12 +102,18 @@ EditorWidget::EditorWidget(DocumentSet* documents, QWidget* parent, PageViewOpti
     m_splitter->setStretchFactor(1, 1);
     connect(m_sidePanel, &SidePanel::PaneOpened, this, [this](bool open) {
         // The pane gets a reader's width when it opens; folded, only its buttons stay.
-        const int total = m_splitter->width();
-        const int side = open ? std::max(kPaneWidth, m_paneWidth) : 0;
         if (!open) {
             m_paneWidth = m_splitter->sizes().value(0, kPaneWidth);
         }
-        m_splitter->setSizes({side, std::max(0, total - side)});
+        const int side = open ? std::max(kPaneWidth, m_paneWidth) : 0;
+        const auto apply = [this, side] {
+            const int total = std::max(m_splitter->width(), width());
+            m_splitter->setSizes({side, std::max(0, total - side)});
+        };
+        apply();
+        // A splitter shown for the first time shares itself out anew after this; the width
+        // asked for is put back once it has.
+        QTimer::singleShot(0, this, apply);
     });
 
     auto* layout = new QVBoxLayout(this);

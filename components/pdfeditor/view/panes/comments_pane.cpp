@@ -1,6 +1,7 @@
 #include "comments_pane.h"
 
 #include "core/texts.h"
+#include "view/bar_icons.h"
 
 #include <QLocale>
 #include <QTreeWidget>
@@ -9,24 +10,21 @@ namespace pdfeditor {
 
 namespace {
 
-const char* Symbol(CommentKind kind) {
+// A kind's icon: drawn, so that no emoji or symbol font is needed.
+QIcon IconOf(CommentKind kind) {
     switch (kind) {
-    case CommentKind::Note:
-        return "\xF0\x9F\x97\xA8"; // speech balloon
-    case CommentKind::FreeText:
-        return "T";
     case CommentKind::Highlight:
-        return "\xE2\x96\x88"; // a marker's block
+        return MakeBarIcon(BarIcon::Search);
+    case CommentKind::FreeText:
     case CommentKind::Shape:
-        return "\xE2\x96\xA1"; // white square
     case CommentKind::Ink:
-        return "\xE2\x9C\x8E"; // pencil
     case CommentKind::Stamp:
-        return "\xE2\x9C\xAA"; // circled star
+        return MakeBarIcon(BarIcon::Contents);
+    case CommentKind::Note:
     case CommentKind::Other:
         break;
     }
-    return "\xE2\x80\xA2"; // bullet
+    return MakeBarIcon(BarIcon::Comments);
 }
 
 } // namespace
@@ -69,7 +67,7 @@ void CommentsPane::Load() {
         auto* item = new QTreeWidgetItem(pageItem);
         const QString author =
             comment.author.isEmpty() ? Tr(TextId::CommentAuthorUnknown) : comment.author;
-        QString line = QString::fromUtf8(Symbol(comment.kind)) + QLatin1Char(' ') + author;
+        QString line = author;
         if (comment.modified.isValid()) {
             line += QStringLiteral(" · ") +
                     QLocale().toString(comment.modified.toLocalTime(), QLocale::ShortFormat);
@@ -79,6 +77,7 @@ void CommentsPane::Load() {
         }
         item->setText(0, line);
         item->setToolTip(0, comment.contents);
+        item->setIcon(0, IconOf(comment.kind));
         item->setData(0, Qt::UserRole, static_cast<int>(i));
     }
     // The page rows show their counts once all are in.

@@ -27,7 +27,7 @@ NamedDestsPane::NamedDestsPane(QWidget* parent) : Pane(parent) {
 }
 
 void NamedDestsPane::Retranslate() {
-    m_tree->setHeaderLabels({Tr(TextId::ColumnName), Tr(TextId::PropertyPages)});
+    m_tree->setHeaderLabels({Tr(TextId::ColumnName), Tr(TextId::ColumnPage)});
 }
 
 void NamedDestsPane::Load() {

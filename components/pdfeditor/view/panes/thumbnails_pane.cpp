@@ -44,6 +44,9 @@ ThumbnailsPane::ThumbnailsPane(QWidget* parent) : Pane(parent) {
     SetContents(m_list);
     connect(m_list->verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this] { RequestVisible(); });
+    // Laid out or resized: other thumbnails come into sight without a scroll.
+    connect(m_list->verticalScrollBar(), &QScrollBar::rangeChanged, this,
+            [this] { RequestVisible(); });
     connect(m_list, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         if (View()) {
             View()->GoToPage(m_list->row(item));
