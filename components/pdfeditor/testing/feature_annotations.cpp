@@ -6,7 +6,7 @@ namespace testdocs::detail {
 
 namespace {
 
-// A file specification with the file's bytes embedded; returns its number.
+// The /Filespec dictionary naming an attachment, with its bytes embedded; returns its number.
 int AddEmbeddedFile(FeatureFile& file, const std::string& name, std::string_view bytes,
                     const char* mimeType, const char* description) {
     // "/" in a MIME type is a delimiter in a name, so it is written as #2F.

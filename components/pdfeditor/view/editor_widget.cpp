@@ -1,6 +1,7 @@
 #include "editor_widget.h"
 
 #include "bar_icons.h"
+#include "file_dialog.h"
 #include "core/texts.h"
 #include "page_box.h"
 #include "panes/search_pane.h"
@@ -436,16 +437,10 @@ int EditorWidget::ShowOpenDialog(bool several) {
     // Room for a good many names when several are chosen; one spare NUL past what the dialog
     // may fill, so that reading the answer always stops inside the buffer.
     std::vector<WCHAR> answer(several ? 1 << 16 : 1 << 12, L'\0');
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = m_dialogOwner;
-    dialog.lpstrFilter = kFilter;
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = answer.data();
-    dialog.nMaxFile = static_cast<DWORD>(answer.size() - 1);
-    dialog.lpstrTitle = title.c_str();
-    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
-                   OFN_NOCHANGEDIR | (several ? OFN_ALLOWMULTISELECT : 0);
+    OPENFILENAMEW dialog =
+        FileDialogRequest(m_dialogOwner, kFilter, title, answer,
+                          OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
+                              OFN_NOCHANGEDIR | (several ? OFN_ALLOWMULTISELECT : 0));
     if (!GetOpenFileNameW(&dialog)) {
         if (const DWORD error = CommDlgExtendedError()) {
             win32::Trace("editor", "open dialog failed: error 0x%x", static_cast<unsigned>(error));

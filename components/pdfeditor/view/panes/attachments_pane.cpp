@@ -1,6 +1,7 @@
 #include "attachments_pane.h"
 
 #include "core/texts.h"
+#include "view/file_dialog.h"
 
 #include <win32/commdlg.h>
 #include <win32/host.h>
@@ -96,15 +97,9 @@ bool AttachmentsPane::SaveSelected() {
     static const wchar_t kFilter[] = L"*\0*\0";
     std::vector<WCHAR> answer(1 << 12, L'\0');
     suggested.copy(answer.data(), std::min(suggested.size(), answer.size() - 2));
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = m_dialogOwner;
-    dialog.lpstrFilter = kFilter;
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = answer.data();
-    dialog.nMaxFile = static_cast<DWORD>(answer.size() - 1);
-    dialog.lpstrTitle = title.c_str();
-    dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+    OPENFILENAMEW dialog =
+        FileDialogRequest(m_dialogOwner, kFilter, title, answer,
+                          OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR);
     if (!GetSaveFileNameW(&dialog)) {
         return false;
     }
