@@ -1,0 +1,48 @@
+// The interactive form of a document held by qpdf: its fields by fully qualified name, and
+// setting their values so that the file shows them in every reader (the /V of the field and a
+// new appearance for each of its widgets, /AS for check boxes and radio buttons).
+#pragma once
+
+#include <qpdf/QPDF.hh>
+
+#include <string>
+#include <vector>
+
+namespace pdfeditor {
+
+enum class FieldKind {
+    Text,
+    CheckBox,
+    RadioGroup,
+    ListBox,
+    ComboBox,
+    PushButton,
+    Signature,
+    Other
+};
+
+struct FieldValue {
+    std::string text;                 // Text, and a combo box's typed value (UTF-8)
+    bool checked = false;             // CheckBox
+    std::string state;                // RadioGroup: the chosen button's on-state name; "" none
+    std::vector<std::string> choices; // ListBox/ComboBox: the selected option(s), export values
+};
+
+struct FormFieldInfo {
+    std::string name; // fully qualified, UTF-8, as Poppler's FormField::fullyQualifiedName
+    FieldKind kind = FieldKind::Other;
+    bool readOnly = false;
+    FieldValue value;                 // as the file holds it now
+    std::vector<std::string> options; // ListBox/ComboBox export values, in order
+    std::vector<std::string> states;  // RadioGroup: the buttons' on-state names
+};
+
+// Every terminal field, in the order of the form's /Fields tree. Never throws.
+std::vector<FormFieldInfo> ReadFormFields(QPDF& pdf);
+
+// Sets the field's value and regenerates its widgets' appearances. False when there is no
+// such field, it is read-only, or the value does not fit its kind (an unknown state or
+// option). Never throws.
+bool SetFieldValue(QPDF& pdf, const std::string& name, const FieldValue& value);
+
+} // namespace pdfeditor
