@@ -1,5 +1,7 @@
 #include "editor_state.h"
 
+#include "core/edit/edit_session.h"
+
 #include "view/panes/side_panel.h"
 
 #include "core/texts.h"
@@ -304,7 +306,21 @@ void EditorState::Flush() {
     }
 }
 
-void EditorState::DocumentOpened(const std::shared_ptr<const Document>&, int) {}
+void EditorState::DocumentOpened(const std::shared_ptr<const Document>& document, int) {
+    // The document's own events, about it; the connections end with its session.
+    EditSession* session = &document->Edits();
+    const std::weak_ptr<const Document> weak = document;
+    auto raise = [this, weak](EditorEvent event) {
+        return [this, weak, event] {
+            if (std::shared_ptr<const Document> alive = weak.lock()) {
+                Raise(event, alive);
+            }
+        };
+    };
+    connect(session, &EditSession::ModifiedChanged, this, raise(EditorEvent::ModStateChanged));
+    connect(session, &EditSession::AboutToSave, this, raise(EditorEvent::BeforeSave));
+    connect(session, &EditSession::SourceChanged, this, raise(EditorEvent::SourceChanged));
+}
 
 void EditorState::DocumentClosed(const std::shared_ptr<const Document>&, int) {}
 

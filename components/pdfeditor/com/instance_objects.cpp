@@ -1,4 +1,5 @@
 // The instance and what it hands out: documents, their permissions, settings and languages.
+#include "core/edit/edit_session.h"
 #include "com_object.h"
 #include "core/texts.h"
 #include "editor_state.h"
@@ -40,8 +41,7 @@ public:
         if (!modified) {
             return E_POINTER;
         }
-        // Documents are only read so far: nothing the editor does changes one.
-        *modified = VARIANT_FALSE;
+        *modified = m_document->Edits().Modified() ? VARIANT_TRUE : VARIANT_FALSE;
         return S_OK;
     }
 

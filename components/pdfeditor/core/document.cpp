@@ -1,6 +1,7 @@
 #include "document.h"
 
 #include "texts.h"
+#include "core/edit/edit_session.h"
 
 #include <win32/trace.h>
 
@@ -87,11 +88,33 @@ std::string DescribeOpenResult(OpenResult result, const std::string& hostPath) {
     return FromQt(name);
 }
 
+Document::Document() : m_edits(std::make_unique<EditSession>(this)) {}
+
 Document::~Document() = default;
+
+void Document::ReloadFrom(const QByteArray& bytes) {
+    const QByteArray secret = QByteArray::fromStdString(m_password);
+    std::unique_ptr<Poppler::Document> poppler =
+        Poppler::Document::loadFromData(bytes, secret, secret);
+    if (!poppler || poppler->isLocked()) {
+        win32::Trace("editor", "%s: the edited document does not load", m_path.c_str());
+        return;
+    }
+    poppler->setRenderHint(Poppler::Document::Antialiasing);
+    poppler->setRenderHint(Poppler::Document::TextAntialiasing);
+    m_poppler = std::move(poppler);
+}
+
+void Document::MoveTo(const std::string& hostPath, const FileStamp& stamp) {
+    m_path = hostPath;
+    m_canonicalPath = FromQt(QFileInfo(ToQt(hostPath)).canonicalFilePath());
+    m_stamp = stamp;
+}
 
 OpenResult Document::Open(const std::string& hostPath, const std::string& password,
                           std::unique_ptr<Document>* document) {
     document->reset();
+    const std::optional<FileStamp> stamp = StampOf(hostPath);
     if (const OpenResult header = CheckHeader(hostPath); header != OpenResult::Ok) {
         return header;
     }
@@ -136,6 +159,8 @@ OpenResult Document::Open(const std::string& hostPath, const std::string& passwo
     opened->m_okToAddNotes = poppler->okToAddNotes();
     opened->m_okToPrint = poppler->okToPrint();
     opened->m_okToCopy = poppler->okToCopy();
+    opened->m_okToFillForms = poppler->okToFillForm();
+    opened->m_stamp = stamp;
     opened->m_poppler = std::move(poppler);
     *document = std::move(opened);
     return OpenResult::Ok;
@@ -150,6 +175,24 @@ std::unique_ptr<Poppler::Document> Document::LoadForRendering(const std::string&
     if (!poppler) {
         win32::Trace("editor", "render %s: the file no longer opens", hostPath.c_str());
     }
+    return poppler;
+}
+
+std::unique_ptr<Poppler::Document> Document::LoadForRendering(const QByteArray& bytes,
+                                                              const std::string& password) {
+    RoutePopplerMessages();
+    const QByteArray secret = QByteArray::fromStdString(password);
+    std::unique_ptr<Poppler::Document> poppler =
+        Poppler::Document::loadFromData(bytes, secret, secret);
+    if (poppler && poppler->isLocked()) {
+        poppler.reset();
+    }
+    if (!poppler) {
+        win32::Trace("editor", "render: the edited document does not load");
+        return poppler;
+    }
+    poppler->setRenderHint(Poppler::Document::Antialiasing);
+    poppler->setRenderHint(Poppler::Document::TextAntialiasing);
     return poppler;
 }
 

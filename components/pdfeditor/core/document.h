@@ -4,9 +4,13 @@
 // shared between threads.
 #pragma once
 
+#include "core/edit/safe_save.h"
+
+#include <QByteArray>
 #include <QSizeF>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +19,8 @@ class Document;
 }
 
 namespace pdfeditor {
+
+class EditSession;
 
 enum class OpenResult {
     Ok,
@@ -54,6 +60,9 @@ public:
     // changed under us so that it no longer opens. The caller owns it, on its own thread.
     static std::unique_ptr<Poppler::Document> LoadForRendering(const std::string& hostPath,
                                                                const std::string& password);
+    // The same from the bytes of the document with its edits (EditSession::Bytes()).
+    static std::unique_ptr<Poppler::Document> LoadForRendering(const QByteArray& bytes,
+                                                               const std::string& password);
 
     const std::string& Path() const { return m_path; }
     // The path with links and "." / ".." resolved: two documents are the same file when these
@@ -78,13 +87,25 @@ public:
     bool okToAddNotes() const { return m_okToAddNotes; }
     bool okToPrint() const { return m_okToPrint; }
     bool okToCopy() const { return m_okToCopy; }
+    bool okToFillForms() const { return m_okToFillForms; }
+
+    // The document's edits, undo history and saving. The session is the document's mutable
+    // part: views hold the document as const and edit through it.
+    EditSession& Edits() const { return *m_edits; }
+    // The file's version on disk when it was opened or last saved.
+    const std::optional<FileStamp>& OpenedStamp() const { return m_stamp; }
 
     // The document as Poppler reads it, for the readers of outlines, links, attachments and
     // the like (outline.h, page_links.h, ...). The opening thread only.
     Poppler::Document* PopplerDocument() const { return m_poppler.get(); }
 
 private:
-    Document() = default;
+    friend class EditSession;
+    Document();
+    // The edits changed the document's bytes: the opening thread's Poppler document follows.
+    void ReloadFrom(const QByteArray& bytes);
+    // Saved: the file is now at `hostPath` in the version `stamp`.
+    void MoveTo(const std::string& hostPath, const FileStamp& stamp);
 
     std::string m_path;
     std::string m_canonicalPath;
@@ -97,7 +118,10 @@ private:
     bool m_okToAddNotes = false;
     bool m_okToPrint = false;
     bool m_okToCopy = false;
+    bool m_okToFillForms = false;
+    std::optional<FileStamp> m_stamp;
     std::unique_ptr<Poppler::Document> m_poppler;
+    std::unique_ptr<EditSession> m_edits;
 };
 
 } // namespace pdfeditor

@@ -162,6 +162,28 @@ enum class TextId {
     ActionRotateCounterClockwise,
     ActionFullScreen,
     ActionPresentation,
+    // Editing and saving.
+    EditFileChanged,
+    EditNotApplied,
+    EditNotesNotPermitted,
+    EditFormsNotPermitted,
+    SaveFailedTitle,
+    SaveChangedOnDisk,
+    SaveCannotWrite,
+    SaveDiskFull,
+    SaveCheckFailed,
+    SaveCannotReplace,
+    CloseUnsavedTitle,
+    CloseUnsavedAsk,
+    ButtonSave,
+    ButtonDiscard,
+    RestoreTitle,
+    RestoreAsk,
+    ActionSave,
+    ActionSaveAs,
+    ActionUndo,
+    ActionRedo,
+    SaveAsDialogTitle,
 
     Count // not a text
 };

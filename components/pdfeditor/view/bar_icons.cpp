@@ -1,5 +1,7 @@
 #include "bar_icons.h"
 
+#include "edit_icons.h"
+
 #include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
@@ -96,6 +98,9 @@ void Magnifier(QPainter& p, bool plus) {
 }
 
 void Draw(QPainter& p, BarIcon which) {
+    if (DrawEditIcon(p, which)) {
+        return;
+    }
     switch (which) {
     case BarIcon::Open: {
         QPainterPath back;
@@ -316,6 +321,8 @@ void Draw(QPainter& p, BarIcon which) {
         p.setPen(Line(kAccent, 1.4));
         p.setBrush(QColor(0x1a, 0x73, 0xe8, 50));
         p.drawRect(QRectF(6, 8, 7, 6));
+        break;
+    default:
         break;
     }
 }

@@ -34,6 +34,27 @@ enum class BarIcon {
     NamedDests,
     Properties,
     PanZoom,
+    // Saving, undo and printing (edit_icons.cpp).
+    Save,
+    Undo,
+    Redo,
+    Print,
+    // The commenting tools.
+    Select,
+    Note,
+    Highlight,
+    Underline,
+    StrikeOut,
+    FreeText,
+    Ink,
+    Rectangle,
+    Ellipse,
+    Line,
+    Arrow,
+    Stamp,
+    ImageStamp,
+    Delete,
+    Color,
 };
 
 QIcon MakeBarIcon(BarIcon which);

@@ -1,5 +1,7 @@
 #include "document_tabs.h"
 
+#include "core/edit/edit_session.h"
+
 #include "core/texts.h"
 #include "view_settings.h"
 
@@ -53,8 +55,11 @@ DocumentTabs::DocumentTabs(DocumentSet* documents, QWidget* parent, PageViewOpti
             m_documents->SetActive(index);
         }
     });
-    connect(this, &QTabWidget::tabCloseRequested, this,
-            [this](int index) { m_documents->Close(index); });
+    connect(this, &QTabWidget::tabCloseRequested, this, [this](int index) {
+        if (!m_closeGuard || m_closeGuard(index)) {
+            m_documents->Close(index);
+        }
+    });
     connect(&Texts::Instance(), &Texts::LanguageChanged, this, [this] {
         for (int i = 0; i < count(); ++i) {
             TranslateTab(i);
@@ -101,12 +106,32 @@ void DocumentTabs::DocumentOpened(const std::shared_ptr<const Document>& documen
     options.layout = ReadLayoutOptions(); // as the last choice left it
     auto* view = new PageView(document, nullptr, options);
     const int at = insertTab(index, view, QString::fromStdString(document->FileName()));
-    setTabToolTip(at, QString::fromStdString(document->Path()));
     TranslateTab(at);
+    // A modified document's tab says so; after a Save As it names the new file.
+    auto retitle = [this, view] {
+        const int i = indexOf(view);
+        if (i >= 0) {
+            TitleTab(i);
+        }
+    };
+    connect(&document->Edits(), &EditSession::ModifiedChanged, view, retitle);
+    connect(&document->Edits(), &EditSession::SourceChanged, view, retitle);
     m_following = false;
 }
 
+void DocumentTabs::TitleTab(int index) {
+    const PageView* view = ViewAt(index);
+    if (!view) {
+        return;
+    }
+    const Document& document = *view->GetDocument();
+    const QString name = QString::fromStdString(document.FileName());
+    setTabText(index, document.Edits().Modified() ? QStringLiteral("*") + name : name);
+    setTabToolTip(index, QString::fromStdString(document.Path()));
+}
+
 void DocumentTabs::TranslateTab(int index) {
+    TitleTab(index);
     // The tab's own text is the file name; only the close button speaks.
     if (QWidget* close = tabBar()->tabButton(index, QTabBar::RightSide)) {
         close->setToolTip(Tr(TextId::CloseTabTip));

@@ -11,6 +11,7 @@
 
 #include <QTabWidget>
 
+#include <functional>
 #include <string>
 
 namespace pdfeditor {
@@ -37,6 +38,9 @@ public:
     // The desk behind the pages of every view, now and to come; invalid for the standard one.
     void SetDeskColor(const QColor& color);
 
+    // Asked before a tab's close button closes its document (unsaved edits); false keeps it.
+    void SetCloseGuard(std::function<bool(int index)> guard) { m_closeGuard = std::move(guard); }
+
     // Opens a host path in a new tab, or switches to its tab when it is open already.
     // NeedsPassword when the prompt was cancelled; other failures go to the report as well.
     OpenResult Open(const std::string& hostPath);
@@ -50,11 +54,14 @@ private:
     void DocumentClosed(const std::shared_ptr<const Document>& document, int index) override;
     void ActiveChanged(int index) override;
     void TranslateTab(int index);
+    // The file name, marked while it has unsaved edits; the path as the tip.
+    void TitleTab(int index);
 
     DocumentSet* m_documents;
     PageViewOptions m_viewOptions;
     PasswordPrompt* m_prompt = nullptr;
     OpenFailureReport* m_report = nullptr;
+    std::function<bool(int)> m_closeGuard;
     // Set while we move the tabs ourselves, so that the tab bar's signals do not echo back.
     bool m_following = false;
 };

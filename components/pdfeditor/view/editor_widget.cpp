@@ -1,6 +1,7 @@
 #include "editor_widget.h"
 
 #include "bar_icons.h"
+#include "edit_commands.h"
 #include "file_dialog.h"
 #include "core/texts.h"
 #include "page_box.h"
@@ -81,6 +82,7 @@ EditorWidget::EditorWidget(DocumentSet* documents, QWidget* parent, PageViewOpti
     connect(&m_layoutTimer, &QTimer::timeout, this, &EditorWidget::LayoutChanged);
 
     CreateActions();
+    m_editCommands = new EditCommands(documents, this);
     m_viewModes = new ViewModeActions(this);
     CreateMenus();
     CreateBars();
@@ -91,6 +93,7 @@ EditorWidget::EditorWidget(DocumentSet* documents, QWidget* parent, PageViewOpti
     m_emptyHint->setStyleSheet(QStringLiteral("color: #8a8f94; font-size: 14px;"));
     m_emptyHint->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_tabs->installEventFilter(this);
+    m_tabs->SetCloseGuard([this](int index) { return m_editCommands->MayClose(index); });
 
     m_sidePanel = new SidePanel(this);
     m_splitter = new QSplitter(Qt::Horizontal, this);
@@ -246,8 +249,11 @@ void EditorWidget::CreateMenus() {
     // Inside a host's window, never the desktop's global menu.
     m_menuBar->setNativeMenuBar(false);
     m_fileMenu = m_menuBar->addMenu(QString());
-    m_fileMenu->addActions({a.open, a.close});
+    m_fileMenu->addActions({a.open, m_editCommands->SaveAction(), m_editCommands->SaveAsAction(),
+                            a.close});
     m_editMenu = m_menuBar->addMenu(QString());
+    m_editMenu->addActions({m_editCommands->UndoAction(), m_editCommands->RedoAction()});
+    m_editMenu->addSeparator();
     m_editMenu->addActions({a.copy, a.selectAll});
     m_viewMenu = m_menuBar->addMenu(QString());
     m_viewMenu->addActions({a.fitWidth, a.fitPage, a.actualSize});
@@ -297,9 +303,10 @@ void EditorWidget::CreateBars() {
     row->setSpacing(4);
 
     m_standardBar = NewBar("standardBar");
-    m_standardBar->addActions({a.open, a.close});
+    m_standardBar->addActions({a.open, m_editCommands->SaveAction(), a.close});
+    m_standardBar->addActions({m_editCommands->UndoAction(), m_editCommands->RedoAction()});
     m_fileBar = NewBar("fileBar");
-    m_fileBar->addActions({a.open, a.close});
+    m_fileBar->addActions({a.open, m_editCommands->SaveAction(), a.close});
     m_viewBar = NewBar("viewBar");
     m_viewBar->addActions({a.fitWidth, a.fitPage, a.actualSize});
 
@@ -475,7 +482,7 @@ int EditorWidget::ShowOpenDialog(bool several) {
 
 bool EditorWidget::CloseActive() {
     const int active = m_documents->ActiveIndex();
-    return active >= 0 && m_documents->Close(active);
+    return active >= 0 && m_editCommands->MayClose(active) && m_documents->Close(active);
 }
 
 void EditorWidget::FollowActive() {
@@ -605,6 +612,7 @@ void EditorWidget::ShowGoToPage() {
 void EditorWidget::SetDialogOwner(HWND owner) {
     m_dialogOwner = owner;
     m_sidePanel->SetDialogOwner(owner);
+    m_editCommands->SetDialogOwner(owner);
 }
 
 void EditorWidget::SetEmptyHintVisible(bool visible) {

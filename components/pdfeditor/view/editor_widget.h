@@ -26,6 +26,8 @@ class QToolBar;
 
 namespace pdfeditor {
 
+class EditCommands;
+
 class PageBox;
 class SidePanel;
 class ViewModeActions;
@@ -68,6 +70,8 @@ public:
     // Opens the search pane with the focus in its field, as Ctrl+F does; false when the host
     // has not switched the search pane on.
     bool ShowSearch();
+    // Save, Save As, Undo, Redo and the questions around them.
+    EditCommands* Edits() const { return m_editCommands; }
     // Page layout, rotation, full screen and the presentation (the View menu's).
     ViewModeActions* ViewModes() const { return m_viewModes; }
 
@@ -120,6 +124,7 @@ private:
     QLabel* m_emptyHint = nullptr;
     SidePanel* m_sidePanel = nullptr;
     ViewModeActions* m_viewModes = nullptr;
+    EditCommands* m_editCommands = nullptr;
     QSplitter* m_splitter = nullptr;
     int m_paneWidth = 0;
     bool m_emptyHintWanted = true;

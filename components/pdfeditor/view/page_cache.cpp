@@ -38,6 +38,27 @@ const QImage* PageCache::FindAnyWidth(int page) const {
     return nullptr;
 }
 
+void PageCache::MarkStale(int page) {
+    bool kept = false;
+    for (auto it = m_entries.begin(); it != m_entries.end();) {
+        if (it->page != page) {
+            ++it;
+            continue;
+        }
+        m_index.erase(Key{it->page, it->width});
+        if (!kept) {
+            // The most recently used one, as a stand-in under a width no render asks for.
+            kept = true;
+            it->width = -1;
+            m_index[Key{page, -1}] = it;
+            ++it;
+        } else {
+            m_bytes -= it->image.sizeInBytes();
+            it = m_entries.erase(it);
+        }
+    }
+}
+
 void PageCache::Clear() {
     m_entries.clear();
     m_index.clear();

@@ -25,6 +25,9 @@ public:
     // width renders; not counted as a use. Null when there is none.
     const QImage* FindAnyWidth(int page) const;
     void Clear();
+    // The page changed: no image of it is current any more, but its most recent one is still
+    // found by FindAnyWidth, to paint until the new one is in.
+    void MarkStale(int page);
 
     qint64 Bytes() const { return m_bytes; }
     qint64 Budget() const { return m_budget; }

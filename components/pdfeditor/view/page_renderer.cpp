@@ -60,6 +60,19 @@ void PageRenderer::SetLayers(LayerState layers) {
     m_wake.notify_all();
 }
 
+void PageRenderer::SetSource(std::shared_ptr<const QByteArray> bytes) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_source = std::move(bytes);
+        ++m_sourceVersion;
+        // Nothing rendered from the bytes before is delivered after this.
+        ++m_layerVersion;
+        m_queue.clear();
+        m_wanted.clear();
+    }
+    m_wake.notify_all();
+}
+
 bool PageRenderer::IsCurrent(int layerVersion) {
     std::lock_guard<std::mutex> lock(m_mutex);
     return layerVersion == m_layerVersion;
@@ -75,10 +88,13 @@ void PageRenderer::Work() {
     std::unique_ptr<Poppler::Document> document;
     bool loadFailed = false;
     int appliedVersion = 0; // what the document shows; version 0 is the file's own
+    int loadedSource = 0;
     for (;;) {
         RenderRequest request;
         int layerVersion;
         std::unique_ptr<LayerState> layers;
+        std::shared_ptr<const QByteArray> source;
+        bool reload = false;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
             // Until the first image is in, one page renders at a time: on two cores shared with
@@ -93,15 +109,25 @@ void PageRenderer::Work() {
             request = m_queue.front();
             m_queue.erase(m_queue.begin());
             layerVersion = m_layerVersion;
-            if (layerVersion != appliedVersion) {
+            if (m_sourceVersion != loadedSource) {
+                reload = true;
+                source = m_source;
+                loadedSource = m_sourceVersion;
+            }
+            if (layerVersion != appliedVersion || reload) {
                 layers = std::make_unique<LayerState>(m_layers);
             }
             m_inProgress.insert(
                 Key{request.page, request.width, request.quarterTurns, layerVersion});
             ++m_busy;
         }
+        if (reload) {
+            document.reset();
+            loadFailed = false;
+        }
         if (!document && !loadFailed) {
-            document = Document::LoadForRendering(m_path, m_password);
+            document = source ? Document::LoadForRendering(*source, m_password)
+                              : Document::LoadForRendering(m_path, m_password);
             loadFailed = !document;
         }
         if (document && layers) {

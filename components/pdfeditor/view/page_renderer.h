@@ -11,7 +11,10 @@
 #include <QImage>
 #include <QObject>
 
+#include <QByteArray>
+
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -45,6 +48,9 @@ public:
     // one is delivered after this call, not even a result already on its way; renders in
     // progress are aborted and every waiting request is dropped (SetWanted asks again).
     void SetLayers(LayerState layers);
+    // Renders from these bytes (the document with its edits) from now on; null for the file
+    // itself. As with SetLayers, nothing rendered before is delivered after this call.
+    void SetSource(std::shared_ptr<const QByteArray> bytes);
 
 signals:
     // Delivered on the renderer's own thread (queued from the workers).
@@ -79,6 +85,8 @@ private:
     bool m_firstDone = false;           // a result was handed over; guarded by m_mutex
     LayerState m_layers;                // guarded by m_mutex
     int m_layerVersion = 0;             // counts SetLayers calls; guarded by m_mutex
+    std::shared_ptr<const QByteArray> m_source; // guarded by m_mutex
+    int m_sourceVersion = 0;                    // counts SetSource calls; guarded by m_mutex
     std::vector<std::thread> m_workers;
 };
 

@@ -1,5 +1,7 @@
 #include "page_view.h"
 
+#include "core/edit/edit_session.h"
+
 #include "page_renderer.h"
 #include "text_selection.h"
 
@@ -68,6 +70,10 @@ PageView::PageView(std::shared_ptr<const Document> document, QWidget* parent,
 
     connect(m_renderer.get(), &PageRenderer::Rendered, this, &PageView::OnRendered);
     connect(m_renderer.get(), &PageRenderer::Failed, this, &PageView::OnFailed);
+    connect(&m_document->Edits(), &EditSession::Changed, this, &PageView::OnEdited);
+    if (std::shared_ptr<const QByteArray> edited = m_document->Edits().Bytes()) {
+        m_renderer->SetSource(std::move(edited)); // a second view of an edited document
+    }
     connect(&Texts::Instance(), &Texts::LanguageChanged, this, [this] {
         m_indicator->setText(IndicatorText());
         PlaceIndicator();
@@ -744,6 +750,20 @@ void PageView::Follow(const PageLink& link) {
         const std::wstring address = link.address.trimmed().toStdWString();
         ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     }
+}
+
+void PageView::OnEdited(const std::vector<int>& pages) {
+    m_renderer->SetSource(m_document->Edits().Bytes());
+    for (int page : pages) {
+        // The page as it was stays on screen until its new picture is in.
+        m_cache.MarkStale(page);
+        for (auto it = m_failed.begin(); it != m_failed.end();) {
+            it = it->first == page ? m_failed.erase(it) : std::next(it);
+        }
+    }
+    RequestRenders();
+    viewport()->update();
+    emit DocumentEdited(pages);
 }
 
 void PageView::mousePressEvent(QMouseEvent* event) {

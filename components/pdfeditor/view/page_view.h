@@ -182,6 +182,8 @@ signals:
     void CopyRefused();
     // The layout options or the rotation changed.
     void ArrangementChanged();
+    // The document's edits changed these pages (0-based); their new pictures are on the way.
+    void DocumentEdited(const std::vector<int>& pages);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -217,6 +219,7 @@ private:
     void Rearrange();
     void OnRendered(int page, int width, const QImage& image, int quarterTurns);
     void OnFailed(int page, int width, int quarterTurns);
+    void OnEdited(const std::vector<int>& pages);
     // The top-left of the page's rectangle on the viewport.
     QPoint PageOrigin(int page) const;
     // The link under a viewport point, or null.
