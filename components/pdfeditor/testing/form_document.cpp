@@ -38,8 +38,8 @@ std::string TextAt(double size, double x, double y, const char* text) {
 std::string Frame(const PdfRect& rect) {
     const std::string w = Num(Width(rect));
     const std::string h = Num(Height(rect));
-    return "q 1 g 0 0 " + w + " " + h + " re f Q\nq 0 G 1 w 0.5 0.5 " + Num(Width(rect) - 1) +
-           " " + Num(Height(rect) - 1) + " re S Q\n";
+    return "q 1 g 0 0 " + w + " " + h + " re f Q\nq 0 G 1 w 0.5 0.5 " + Num(Width(rect) - 1) + " " +
+           Num(Height(rect) - 1) + " re S Q\n";
 }
 
 // Lines of text as a text field's appearance, inside the marked content readers replace when
@@ -97,9 +97,9 @@ public:
 
     // A field merged with its only widget; returns its number.
     int Field(const FormFieldSpec& spec, const std::string& keys, const std::string& appearance) {
-        const int widget = pdf.Add("<< " + WidgetKeys(spec.rect) + " /T " +
-                                   LiteralString(spec.name) + " " + keys + " /AP " + appearance +
-                                   " >>");
+        const int widget =
+            pdf.Add("<< " + WidgetKeys(spec.rect) + " /T " + LiteralString(spec.name) + " " + keys +
+                    " /AP " + appearance + " >>");
         widgets.push_back(widget);
         return widget;
     }
@@ -115,8 +115,9 @@ public:
 void AddTextFields(FormFile& file, std::vector<int>& fields) {
     fields.push_back(file.Field(
         kFormName, "/FT /Tx",
-        "<< /N " + Ref(file.Appearance(kFormName.rect, Frame(kFormName.rect) +
-                                                           VariableText(kFormName.rect, {}, 0))) +
+        "<< /N " +
+            Ref(file.Appearance(kFormName.rect,
+                                Frame(kFormName.rect) + VariableText(kFormName.rect, {}, 0))) +
             " >>"));
     fields.push_back(file.Field(
         kFormNotes, "/FT /Tx /Ff 4096",
@@ -143,10 +144,11 @@ void AddButtons(FormFile& file, std::vector<int>& fields) {
     for (int i = 0; i < kFormSizeCount; ++i) {
         const PdfRect& button = kFormSizeButtons[i];
         const double centre = Width(button) / 2;
-        const std::string ring = "q 1 g " + Circle(centre, centre, centre - 0.5) + "f Q q 0 G 1 w " +
-                                 Circle(centre, centre, centre - 0.5) + "S Q\n";
+        const std::string ring = "q 1 g " + Circle(centre, centre, centre - 0.5) +
+                                 "f Q q 0 G 1 w " + Circle(centre, centre, centre - 0.5) + "S Q\n";
         const int ringOnly = file.Appearance(button, ring);
-        const int dot = file.Appearance(button, ring + "q 0 g " + Circle(centre, centre, 4) + "f Q\n");
+        const int dot =
+            file.Appearance(button, ring + "q 0 g " + Circle(centre, centre, 4) + "f Q\n");
         const int widget = file.pdf.Add("<< " + file.WidgetKeys(button) + " /Parent " + Ref(group) +
                                         " /AS /Off /AP << /N << /" + kFormSizeStates[i] + " " +
                                         Ref(dot) + " /Off " + Ref(ringOnly) + " >> >> >>");
@@ -170,8 +172,7 @@ void AddChoices(FormFile& file, std::vector<int>& fields) {
     const PdfRect& list = kFormColour.rect;
     fields.push_back(file.Field(
         kFormColour, "/FT /Ch /Ff 2097152 /Opt [" + options + "]",
-        "<< /N " + Ref(file.Appearance(list, Frame(list) + VariableText(list, rows, 11))) +
-            " >>"));
+        "<< /N " + Ref(file.Appearance(list, Frame(list) + VariableText(list, rows, 11))) + " >>"));
 
     std::string countries;
     for (int i = 0; i < kFormCountryCount; ++i) {
@@ -181,8 +182,7 @@ void AddChoices(FormFile& file, std::vector<int>& fields) {
     const PdfRect& combo = kFormCountry.rect;
     fields.push_back(file.Field(
         kFormCountry, "/FT /Ch /Ff 131072 /Opt [" + countries + "]",
-        "<< /N " + Ref(file.Appearance(combo, Frame(combo) + VariableText(combo, {}, 0))) +
-            " >>"));
+        "<< /N " + Ref(file.Appearance(combo, Frame(combo) + VariableText(combo, {}, 0))) + " >>"));
 
     // "address" is a field with no widget; "city" below it is field and widget in one.
     const int address = file.pdf.Reserve();
@@ -194,8 +194,7 @@ void AddChoices(FormFile& file, std::vector<int>& fields) {
     const int city = file.pdf.Add(
         "<< " + file.WidgetKeys(cityRect) + " /Parent " + Ref(address) +
         " /T (city) /FT /Ch /Ff 393216 /Opt [" + cities + "] /AP << /N " +
-        Ref(file.Appearance(cityRect, Frame(cityRect) + VariableText(cityRect, {}, 0))) +
-        " >> >>");
+        Ref(file.Appearance(cityRect, Frame(cityRect) + VariableText(cityRect, {}, 0))) + " >> >>");
     file.widgets.push_back(city);
     file.pdf.Set(address, "<< /T (address) /Kids [" + Ref(city) + "] >>");
     fields.push_back(address);
@@ -204,19 +203,19 @@ void AddChoices(FormFile& file, std::vector<int>& fields) {
 std::string PageContent() {
     std::string content = TextAt(16, kLabelLeft, 790, "Application form");
     const std::vector<std::pair<const FormFieldSpec*, const char*>> labels = {
-        {&kFormName, "Name"},       {&kFormNotes, "Notes"},     {&kFormSubscribe, "Subscribe"},
-        {&kFormSize, "Size"},       {&kFormColour, "Colour"},   {&kFormCountry, "Country"},
-        {&kFormCity, "City"},       {&kFormId, "ID"}};
+        {&kFormName, "Name"}, {&kFormNotes, "Notes"},   {&kFormSubscribe, "Subscribe"},
+        {&kFormSize, "Size"}, {&kFormColour, "Colour"}, {&kFormCountry, "Country"},
+        {&kFormCity, "City"}, {&kFormId, "ID"}};
     for (const auto& [spec, label] : labels) {
-        const double y = spec->kind == FormFieldKind::MultiLineText ||
-                                 spec->kind == FormFieldKind::ListBox
-                             ? spec->rect.top - kFontSize - 2
-                             : spec->rect.bottom + 5;
+        const double y =
+            spec->kind == FormFieldKind::MultiLineText || spec->kind == FormFieldKind::ListBox
+                ? spec->rect.top - kFontSize - 2
+                : spec->rect.bottom + 5;
         content += TextAt(kFontSize, kLabelLeft, y, label);
     }
     for (int i = 0; i < kFormSizeCount; ++i) {
-        content += TextAt(kFontSize, kFormSizeButtons[i].right + 6,
-                          kFormSizeButtons[i].bottom + 4, kFormSizeStates[i]);
+        content += TextAt(kFontSize, kFormSizeButtons[i].right + 6, kFormSizeButtons[i].bottom + 4,
+                          kFormSizeStates[i]);
     }
     return content;
 }

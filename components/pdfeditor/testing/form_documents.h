@@ -54,8 +54,8 @@ inline constexpr FormFieldSpec kFormCountry = {
     "country", FormFieldKind::ComboBox, {180, 420, 380, 442}};
 inline constexpr int kFormCountryCount = 4;
 inline constexpr const char* kFormCountryExports[kFormCountryCount] = {"FR", "DE", "NO", "ES"};
-inline constexpr const char* kFormCountryNames[kFormCountryCount] = {"France", "Germany",
-                                                                      "Norway", "Spain"};
+inline constexpr const char* kFormCountryNames[kFormCountryCount] = {"France", "Germany", "Norway",
+                                                                     "Spain"};
 // An editable combo box (/Ff bit 19) named "city" under a field "address" that has no widget of
 // its own, so its fully qualified name has a dot; no value.
 inline constexpr FormFieldSpec kFormCity = {
@@ -69,8 +69,8 @@ inline constexpr char kFormIdValue[] = "A-1234";
 // The fields in the order of the form's /Fields tree (depth first).
 inline constexpr int kFormFieldCount = 8;
 inline constexpr const FormFieldSpec* kFormFields[kFormFieldCount] = {
-    &kFormName,    &kFormNotes,   &kFormSubscribe, &kFormSize,
-    &kFormColour,  &kFormCountry, &kFormCity,      &kFormId};
+    &kFormName,   &kFormNotes,   &kFormSubscribe, &kFormSize,
+    &kFormColour, &kFormCountry, &kFormCity,      &kFormId};
 
 // Writes the form document.
 bool WriteFormDocument(const std::string& path, std::string* error = nullptr);

@@ -73,9 +73,9 @@ QPDFObjectHandle FieldDictionary(QPDF& pdf, const std::string& name) {
         }
         if (field.getKey("/Kids").isArray()) {
             for (auto& kid : field.getKey("/Kids").aitems()) {
-                if (kid.hasKey("/T") && field.getKey("/T").getUTF8Value() + "." +
-                                                kid.getKey("/T").getUTF8Value() ==
-                                            name) {
+                if (kid.hasKey("/T") &&
+                    field.getKey("/T").getUTF8Value() + "." + kid.getKey("/T").getUTF8Value() ==
+                        name) {
                     return kid;
                 }
             }
@@ -89,6 +89,17 @@ std::string AppearanceOf(QPDFObjectHandle widget) {
     const std::shared_ptr<Buffer> data =
         widget.getKey("/AP").getKey("/N").getStreamData(qpdf_dl_all);
     return std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+}
+
+// The strings an appearance shows (each "(...) Tj"), joined by spaces.
+std::string Shown(const std::string& content) {
+    std::string shown;
+    for (size_t at = content.find(") Tj"); at != std::string::npos;
+         at = content.find(") Tj", at + 1)) {
+        const size_t open = content.rfind(" (", at);
+        shown += (shown.empty() ? "" : " ") + content.substr(open + 2, at - open - 2);
+    }
+    return shown;
 }
 
 // Poppler's view of page 1: its form fields, one per widget.
@@ -116,7 +127,8 @@ struct PopplerForm {
         }
         return found;
     }
-    template <typename T> T* One(const std::string& name) const {
+    template <typename T>
+    T* One(const std::string& name) const {
         const std::vector<Poppler::FormField*> found = Named(name);
         return found.size() == 1 ? dynamic_cast<T*>(found.front()) : nullptr;
     }
@@ -202,15 +214,20 @@ TEST_F(FormFields, ReadsEveryFieldAsTheFileHoldsItNamedAsPopplerNamesIt) {
     std::shared_ptr<QPDF> pdf = Open(m_path);
     const std::vector<FormFieldInfo> fields = ReadFormFields(*pdf);
     ASSERT_EQ(fields.size(), static_cast<size_t>(testdocs::kFormFieldCount));
+    // qpdf found every widget through /AcroForm and had nothing to repair.
+    EXPECT_TRUE(pdf->getWarnings().empty());
     for (int i = 0; i < testdocs::kFormFieldCount; ++i) {
         EXPECT_EQ(fields[static_cast<size_t>(i)].name, testdocs::kFormFields[i]->name);
     }
 
-    const std::map<std::string, FieldKind> kinds = {
-        {"name", FieldKind::Text},         {"notes", FieldKind::Text},
-        {"subscribe", FieldKind::CheckBox}, {"size", FieldKind::RadioGroup},
-        {"colour", FieldKind::ListBox},    {"country", FieldKind::ComboBox},
-        {"address.city", FieldKind::ComboBox}, {"id", FieldKind::Text}};
+    const std::map<std::string, FieldKind> kinds = {{"name", FieldKind::Text},
+                                                    {"notes", FieldKind::Text},
+                                                    {"subscribe", FieldKind::CheckBox},
+                                                    {"size", FieldKind::RadioGroup},
+                                                    {"colour", FieldKind::ListBox},
+                                                    {"country", FieldKind::ComboBox},
+                                                    {"address.city", FieldKind::ComboBox},
+                                                    {"id", FieldKind::Text}};
     for (const FormFieldInfo& field : fields) {
         EXPECT_EQ(field.kind, kinds.at(field.name)) << field.name;
         EXPECT_EQ(field.readOnly, field.name == "id") << field.name;
@@ -220,11 +237,9 @@ TEST_F(FormFields, ReadsEveryFieldAsTheFileHoldsItNamedAsPopplerNamesIt) {
         EXPECT_TRUE(field.value.choices.empty()) << field.name;
     }
     EXPECT_EQ(Find(fields, "size")->states, (std::vector<std::string>{"S", "M", "L"}));
-    EXPECT_EQ(Find(fields, "colour")->options,
-              (std::vector<std::string>{"Red", "Green", "Blue"}));
+    EXPECT_EQ(Find(fields, "colour")->options, (std::vector<std::string>{"Red", "Green", "Blue"}));
     // Export values, not the names shown.
-    EXPECT_EQ(Find(fields, "country")->options,
-              (std::vector<std::string>{"FR", "DE", "NO", "ES"}));
+    EXPECT_EQ(Find(fields, "country")->options, (std::vector<std::string>{"FR", "DE", "NO", "ES"}));
     EXPECT_EQ(Find(fields, "address.city")->options,
               (std::vector<std::string>{"Oslo", "Paris", "Rome"}));
 
@@ -248,6 +263,7 @@ TEST_F(FormFields, FilledValuesReadBackInQpdfAndPoppler) {
 
     std::shared_ptr<QPDF> pdf = Open(filled);
     const std::vector<FormFieldInfo> fields = ReadFormFields(*pdf);
+    EXPECT_TRUE(pdf->getWarnings().empty());
     EXPECT_EQ(Find(fields, "name")->value.text, "Ada Lovelace");
     EXPECT_TRUE(Find(fields, "subscribe")->value.checked);
     EXPECT_EQ(Find(fields, "size")->value.state, "M");
@@ -267,6 +283,11 @@ TEST_F(FormFields, FilledValuesReadBackInQpdfAndPoppler) {
     EXPECT_EQ(kids.getArrayItem(1).getKey("/AS").getName(), "/M");
     EXPECT_EQ(kids.getArrayItem(2).getKey("/AS").getName(), "/Off");
     EXPECT_EQ(FieldDictionary(*pdf, "colour").getKey("/I").unparse(), "[ 0 2 ]");
+    // The notes wrap at word breaks and lose none; the combo box shows the name of its choice.
+    EXPECT_EQ(Shown(AppearanceOf(FieldDictionary(*pdf, "notes"))),
+              "First line of the notes and a second one, long enough to wrap onto a third line "
+              "in the box");
+    EXPECT_EQ(Shown(AppearanceOf(FieldDictionary(*pdf, "country"))), "Norway");
 
     const PopplerForm poppler(filled);
     ASSERT_TRUE(poppler.document);
@@ -308,8 +329,8 @@ TEST_F(FormFields, FilledFormShowsItsValuesInEveryReader) {
 
     // Text where the boxes were empty: the name, the notes on three lines, the chosen country
     // and the typed city.
-    for (const PdfRect& box : {testdocs::kFormName.rect, testdocs::kFormCountry.rect,
-                               testdocs::kFormCity.rect}) {
+    for (const PdfRect& box :
+         {testdocs::kFormName.rect, testdocs::kFormCountry.rect, testdocs::kFormCity.rect}) {
         EXPECT_EQ(Dark(before, box), 0);
         EXPECT_GT(Dark(after, box), 30);
     }
@@ -377,16 +398,13 @@ TEST_F(FormFields, RefusesWhatDoesNotFitAndLeavesTheFileAsItWas) {
 TEST_F(FormFields, ClearsWhatWasSet) {
     std::shared_ptr<QPDF> pdf = Open(Filled("set.pdf"));
     FieldValue none;
-    for (const char* name : {"name", "subscribe", "size", "colour", "country", "address.city"}) {
+    for (const char* name :
+         {"name", "notes", "subscribe", "size", "colour", "country", "address.city"}) {
         EXPECT_TRUE(SetFieldValue(*pdf, name, none)) << name;
     }
     const std::string cleared = Save(*pdf, Out("cleared.pdf"));
     for (const FormFieldInfo& field : ReadFormFields(*Open(cleared))) {
-        EXPECT_EQ(field.value.text, field.name == "id"      ? testdocs::kFormIdValue
-                                    : field.name == "notes" ? Find(ReadFormFields(*pdf), "notes")
-                                                                  ->value.text
-                                                            : "")
-            << field.name;
+        EXPECT_EQ(field.value.text, field.name == "id" ? testdocs::kFormIdValue : "") << field.name;
         EXPECT_FALSE(field.value.checked);
         EXPECT_EQ(field.value.state, "");
         EXPECT_TRUE(field.value.choices.empty()) << field.name;
@@ -396,12 +414,16 @@ TEST_F(FormFields, ClearsWhatWasSet) {
     }
     const PopplerForm poppler(cleared);
     ASSERT_TRUE(poppler.document);
-    EXPECT_FALSE(poppler.One<Poppler::FormFieldButton>("subscribe")->state());
+    auto* subscribe = poppler.One<Poppler::FormFieldButton>("subscribe");
+    auto* colour = poppler.One<Poppler::FormFieldChoice>("colour");
+    auto* name = poppler.One<Poppler::FormFieldText>("name");
+    ASSERT_TRUE(subscribe && colour && name);
+    EXPECT_FALSE(subscribe->state());
     for (Poppler::FormField* button : poppler.Named("size")) {
-        EXPECT_FALSE(dynamic_cast<Poppler::FormFieldButton*>(button)->state());
+        EXPECT_FALSE(static_cast<Poppler::FormFieldButton*>(button)->state());
     }
-    EXPECT_TRUE(poppler.One<Poppler::FormFieldChoice>("colour")->currentChoices().isEmpty());
-    EXPECT_TRUE(poppler.One<Poppler::FormFieldText>("name")->text().isEmpty());
+    EXPECT_TRUE(colour->currentChoices().isEmpty());
+    EXPECT_TRUE(name->text().isEmpty());
 }
 
 TEST_F(FormFields, NonAsciiTextKeepsEveryCharacterInTheValue) {
@@ -422,14 +444,14 @@ TEST_F(FormFields, NonAsciiTextKeepsEveryCharacterInTheValue) {
     EXPECT_EQ(Find(ReadFormFields(*reopened), "notes")->value.text, "\xCE\xA9 = 1");
     EXPECT_NE(AppearanceOf(name).find("(Zo\\353 \\334nal)"), std::string::npos)
         << AppearanceOf(name);
-    EXPECT_NE(AppearanceOf(FieldDictionary(*reopened, "notes")).find("(? = 1)"),
-              std::string::npos);
+    EXPECT_NE(AppearanceOf(FieldDictionary(*reopened, "notes")).find("(? = 1)"), std::string::npos);
 
     const PopplerForm poppler(saved);
-    ASSERT_TRUE(poppler.document);
-    EXPECT_EQ(poppler.One<Poppler::FormFieldText>("name")->text(), QString::fromUtf8(zoe));
-    EXPECT_EQ(poppler.One<Poppler::FormFieldText>("notes")->text(),
-              QString::fromUtf8("\xCE\xA9 = 1"));
+    auto* shownName = poppler.One<Poppler::FormFieldText>("name");
+    auto* shownNotes = poppler.One<Poppler::FormFieldText>("notes");
+    ASSERT_TRUE(shownName && shownNotes);
+    EXPECT_EQ(shownName->text(), QString::fromUtf8(zoe));
+    EXPECT_EQ(shownNotes->text(), QString::fromUtf8("\xCE\xA9 = 1"));
 }
 
 TEST_F(FormFields, AppearancesFollowTheFieldsSettings) {
@@ -441,8 +463,9 @@ TEST_F(FormFields, AppearancesFollowTheFieldsSettings) {
     // Notes as a comb of eight cells; a reader asked to make appearances.
     notes.replaceKey("/Ff", QPDFObjectHandle::newInteger(1 << 24));
     notes.replaceKey("/MaxLen", QPDFObjectHandle::newInteger(8));
-    pdf->getRoot().getKey("/AcroForm").replaceKey("/NeedAppearances",
-                                                 QPDFObjectHandle::newBool(true));
+    pdf->getRoot()
+        .getKey("/AcroForm")
+        .replaceKey("/NeedAppearances", QPDFObjectHandle::newBool(true));
 
     FieldValue value;
     value.text = "Ada";

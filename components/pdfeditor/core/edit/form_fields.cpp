@@ -37,12 +37,11 @@ constexpr int kComb = 1 << 24;
 // The advance widths of Helvetica for the codes 32 to 126, in thousandths of the font size: for
 // fonts without /Widths (the standard fonts), and close enough for their other characters.
 constexpr std::array<int, 95> kHelveticaWidths = {
-    278, 278, 355, 556, 556, 889, 667, 191, 333, 333, 389, 584, 278, 333, 278, 278,
-    556, 556, 556, 556, 556, 556, 556, 556, 556, 556, 278, 278, 584, 584, 584, 556,
-    1015, 667, 667, 722, 722, 667, 611, 778, 722, 278, 500, 667, 556, 833, 722, 778,
-    667, 778, 722, 667, 611, 722, 667, 944, 667, 667, 611, 278, 278, 278, 469, 556,
-    333, 556, 556, 500, 556, 556, 278, 556, 556, 222, 222, 500, 222, 833, 556, 556,
-    556, 556, 333, 500, 278, 556, 500, 722, 500, 500, 500, 334, 260, 334, 584};
+    278, 278, 355, 556, 556, 889, 667, 191, 333, 333, 389, 584, 278, 333,  278, 278, 556, 556, 556,
+    556, 556, 556, 556, 556, 556, 556, 278, 278, 584, 584, 584, 556, 1015, 667, 667, 722, 722, 667,
+    611, 778, 722, 278, 500, 667, 556, 833, 722, 778, 667, 778, 722, 667,  611, 722, 667, 944, 667,
+    667, 611, 278, 278, 278, 469, 556, 333, 556, 556, 500, 556, 556, 278,  556, 556, 222, 222, 500,
+    222, 833, 556, 556, 556, 556, 333, 500, 278, 556, 500, 722, 500, 500,  500, 334, 260, 334, 584};
 
 // A field as a reader sees it: the dictionary with the name (a widget without /T below a field
 // is that field's widget), and every widget of it.
@@ -135,9 +134,8 @@ std::vector<Field> CollectFields(QPDF& pdf) {
         auto it = order.find(field.helper.getObjectHandle().getObjGen());
         return it == order.end() ? order.size() : it->second;
     };
-    std::stable_sort(result.begin(), result.end(), [&](const Field& a, const Field& b) {
-        return position(a) < position(b);
-    });
+    std::stable_sort(result.begin(), result.end(),
+                     [&](const Field& a, const Field& b) { return position(a) < position(b); });
     return result;
 }
 
@@ -250,9 +248,9 @@ FormFieldInfo Describe(Field& field) {
         }
         if (field.kind == FieldKind::ComboBox) {
             info.value.text = selected.empty() ? std::string() : selected.front();
-            const bool known = !selected.empty() &&
-                               std::find(info.options.begin(), info.options.end(),
-                                         selected.front()) != info.options.end();
+            const bool known =
+                !selected.empty() && std::find(info.options.begin(), info.options.end(),
+                                               selected.front()) != info.options.end();
             if (known) {
                 info.value.choices = selected;
             }
@@ -452,31 +450,30 @@ std::vector<std::string> Wrap(const Font& font, const std::string& codes, double
     std::string paragraph;
     auto flush = [&](const std::string& text) {
         std::string line;
-        size_t i = 0;
-        while (i < text.size()) {
-            size_t end = text.find(' ', i);
+        size_t start = 0;
+        while (start <= text.size()) {
+            size_t end = text.find(' ', start);
             if (end == std::string::npos) {
                 end = text.size();
             }
-            std::string word = text.substr(i, end - i);
+            const std::string word = text.substr(start, end - start);
+            start = end + 1;
             const std::string candidate = line.empty() ? word : line + " " + word;
-            if (font.Width(candidate, size) <= width || line.empty()) {
+            if (line.empty() || font.Width(candidate, size) <= width) {
                 line = candidate;
-                while (font.Width(line, size) > width && line.size() > 1) {
-                    size_t fit = 1;
-                    while (fit < line.size() && font.Width(line.substr(0, fit + 1), size) <= width) {
-                        ++fit;
-                    }
-                    lines.push_back(line.substr(0, fit));
-                    line = line.substr(fit);
-                }
             } else {
                 lines.push_back(line);
                 line = word;
-                i = end;
-                continue;
             }
-            i = end + 1;
+            while (line.size() > 1 && font.Width(line, size) > width) {
+                size_t fit = 1;
+                while (fit + 1 < line.size() &&
+                       font.Width(line.substr(0, fit + 1), size) <= width) {
+                    ++fit;
+                }
+                lines.push_back(line.substr(0, fit));
+                line = line.substr(fit);
+            }
         }
         lines.push_back(line);
     };
@@ -508,8 +505,8 @@ struct Layout {
     std::vector<std::pair<double, double>> highlights;
 };
 
-double AlignedX(const Font& font, const std::string& codes, double size, int quadding,
-                double left, double right) {
+double AlignedX(const Font& font, const std::string& codes, double size, int quadding, double left,
+                double right) {
     const double width = font.Width(codes, size);
     if (quadding == 1) {
         return left + (right - left - width) / 2;
@@ -540,17 +537,18 @@ Layout SingleLine(const Font& font, const std::string& codes, double width, doub
 }
 
 // Each character in its own cell of width / maxLength, centred.
-Layout Comb(const Font& font, const std::string& codes, double width, double height,
-            double inset, int maxLength) {
+Layout Comb(const Font& font, const std::string& codes, double width, double height, double inset,
+            int maxLength) {
     Layout layout;
     const double cell = width / maxLength;
-    layout.size = font.size > 0 ? font.size : std::max(1.0, std::min((height - 2 * inset) / 1.15, cell));
+    layout.size =
+        font.size > 0 ? font.size : std::max(1.0, std::min((height - 2 * inset) / 1.15, cell));
     const double baseline = std::max(inset, (height - 0.72 * layout.size) / 2);
     for (size_t i = 0; i < codes.size() && i < static_cast<size_t>(maxLength); ++i) {
         const std::string code(1, codes[i]);
-        layout.runs.push_back({cell * static_cast<double>(i) +
-                                   (cell - font.Width(code, layout.size)) / 2,
-                               baseline, code});
+        layout.runs.push_back(
+            {cell * static_cast<double>(i) + (cell - font.Width(code, layout.size)) / 2, baseline,
+             code});
     }
     return layout;
 }
@@ -579,13 +577,12 @@ Layout MultiLine(const Font& font, const std::string& codes, double width, doubl
 // The rows of a list box from its top index, or from a row that shows the first selected
 // option; selected rows highlighted.
 Layout ListRows(const Font& font, QPDFFormFieldObjectHelper& field,
-                const std::vector<Option>& options, const std::set<size_t>& selected,
-                double width, double height, double inset, int quadding) {
+                const std::vector<Option>& options, const std::set<size_t>& selected, double width,
+                double height, double inset, int quadding) {
     Layout layout;
     layout.size = font.size > 0 ? font.size : 12;
     const double row = layout.size * 1.15;
-    const auto visible =
-        static_cast<size_t>(std::max(1.0, std::floor((height - 2 * inset) / row)));
+    const auto visible = static_cast<size_t>(std::max(1.0, std::floor((height - 2 * inset) / row)));
     size_t top = 0;
     QPDFObjectHandle topIndex = field.getObjectHandle().getKey("/TI");
     if (topIndex.isInteger() && topIndex.getIntValue() > 0) {
@@ -624,7 +621,8 @@ void WriteAppearance(QPDF& pdf, Field& field, QPDFAnnotationObjectHelper& widget
     }
     int rotation = 0;
     if (characteristics.getKey("/R").isInteger()) {
-        rotation = static_cast<int>(((characteristics.getKey("/R").getIntValue() % 360) + 360) % 360);
+        rotation =
+            static_cast<int>(((characteristics.getKey("/R").getIntValue() % 360) + 360) % 360);
         rotation -= rotation % 90;
     }
     if (rotation == 90 || rotation == 270) {
@@ -693,8 +691,8 @@ void WriteAppearance(QPDF& pdf, Field& field, QPDFAnnotationObjectHelper& widget
         }
     }
 
-    content += "/Tx BMC\nq\n" + Num(border) + " " + Num(border) + " " +
-               Num(width - 2 * border) + " " + Num(height - 2 * border) + " re W n\n";
+    content += "/Tx BMC\nq\n" + Num(border) + " " + Num(border) + " " + Num(width - 2 * border) +
+               " " + Num(height - 2 * border) + " re W n\n";
     for (const auto& [bottom, rowHeight] : layout.highlights) {
         content += "q 0.6 0.75 0.95 rg " + Num(border) + " " + Num(bottom) + " " +
                    Num(width - 2 * border) + " " + Num(rowHeight) + " re f Q\n";
@@ -729,9 +727,8 @@ void WriteAppearance(QPDF& pdf, Field& field, QPDFAnnotationObjectHelper& widget
     if (rotation != 0) {
         const double c = rotation == 180 ? -1 : 0;
         const double s = rotation == 90 ? 1 : rotation == 270 ? -1 : 0;
-        dictionary.replaceKey("/Matrix",
-                              QPDFObjectHandle::newFromMatrix(
-                                  QPDFObjectHandle::Matrix(c, s, -s, c, 0, 0)));
+        dictionary.replaceKey("/Matrix", QPDFObjectHandle::newFromMatrix(
+                                             QPDFObjectHandle::Matrix(c, s, -s, c, 0, 0)));
     }
     QPDFObjectHandle appearances = QPDFObjectHandle::newDictionary();
     appearances.replaceKey("/N", stream);
@@ -739,7 +736,8 @@ void WriteAppearance(QPDF& pdf, Field& field, QPDFAnnotationObjectHelper& widget
     annotation.removeKey("/AS");
 }
 
-// --- Values ---------------------------------------------------------------------------------------
+// --- Values
+// ---------------------------------------------------------------------------------------
 
 // A text string as readers decode it: PDFDocEncoding for ASCII, UTF-16BE with a byte order mark
 // for anything else.
