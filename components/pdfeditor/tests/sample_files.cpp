@@ -1,6 +1,7 @@
 #include "sample_files.h"
 
 #include <feature_documents.h>
+#include <form_documents.h>
 #include <test_documents.h>
 
 #include <qpdf/QPDF.hh>
@@ -134,6 +135,11 @@ std::string SampleFiles::Features(const std::string& name) {
 std::string SampleFiles::Long(const std::string& name, int pages) {
     const std::string path = m_folder + "/" + name;
     return testdocs::WriteLongDocument(path, pages, &m_error) ? path : std::string();
+}
+
+std::string SampleFiles::Form(const std::string& name) {
+    const std::string path = m_folder + "/" + name;
+    return testdocs::WriteFormDocument(path, &m_error) ? path : std::string();
 }
 
 } // namespace pdftest

@@ -50,6 +50,8 @@ public:
     // Written object by object (feature_documents.h); no QApplication needed.
     std::string Features(const std::string& name);
     std::string Long(const std::string& name, int pages);
+    // The form document (form_documents.h); no QApplication needed.
+    std::string Form(const std::string& name);
     const std::string& LastError() const { return m_error; }
 
 private:

@@ -21,6 +21,9 @@ enum class FieldKind {
     Other
 };
 
+// Reading a combo box gives its /V in `text`, and also in `choices` when it is one of the
+// options; setting one takes choices[0] when given, else `text` (an option's export value, or
+// any text when the combo box is editable; "" clears).
 struct FieldValue {
     std::string text;                 // Text, and a combo box's typed value (UTF-8)
     bool checked = false;             // CheckBox
