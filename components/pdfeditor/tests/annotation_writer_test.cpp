@@ -289,20 +289,38 @@ TEST_F(AnnotationWriterPage, PicturesFillTheirRectangles) {
     // The transparent half of a picture with alpha shows the page.
     EXPECT_TRUE(Near(At(320, 230), QColor(0, 128, 128))) << Describe(At(320, 230));
     EXPECT_TRUE(Near(At(360, 230), Qt::white)) << Describe(At(360, 230));
-    // A JPEG goes in as it is; a PNG is deflated.
-    for (QPDFObjectHandle annotation : Annotations(*s_saved)) {
-        if (annotation.getKey("/Name").isNameAndEquals("/Image")) {
-            QPDFObjectHandle image = annotation.getKey("/AP")
-                                         .getKey("/N")
-                                         .getDict()
-                                         .getKey("/Resources")
-                                         .getKey("/XObject")
-                                         .getKey("/Im0");
-            ASSERT_TRUE(image.isStream());
-            const std::string filter = image.getDict().getKey("/Filter").getName();
-            EXPECT_TRUE(filter == "/DCTDecode" || filter == "/FlateDecode") << filter;
+    // A JPEG goes in as it is; a PNG is deflated, its alpha a soft mask.
+    const std::vector<QPDFObjectHandle> annotations = Annotations(*s_saved);
+    ASSERT_EQ(s_data->at(12).first, "jpeg");
+    auto picture = [&](const std::string& key) {
+        for (size_t i = 0; i < s_data->size(); ++i) {
+            if ((*s_data)[i].first == key) {
+                QPDFObjectHandle annotation = annotations.at(i);
+                return annotation.getKey("/AP")
+                    .getKey("/N")
+                    .getDict()
+                    .getKey("/Resources")
+                    .getKey("/XObject")
+                    .getKey("/Im0");
+            }
         }
-    }
+        return QPDFObjectHandle::newNull();
+    };
+    QPDFObjectHandle jpeg = picture("jpeg");
+    ASSERT_TRUE(jpeg.isStream());
+    EXPECT_TRUE(jpeg.getDict().getKey("/Filter").isNameAndEquals("/DCTDecode"));
+    EXPECT_EQ(jpeg.getDict().getKey("/Width").getIntValue(), 40);
+    EXPECT_EQ(jpeg.getDict().getKey("/Height").getIntValue(), 30);
+    const auto raw = jpeg.getRawStreamData();
+    EXPECT_EQ(
+        QByteArray(reinterpret_cast<const char*>(raw->getBuffer()), qsizetype(raw->getSize())),
+        s_data->at(12).second.image);
+    QPDFObjectHandle png = picture("png");
+    ASSERT_TRUE(png.isStream());
+    EXPECT_TRUE(png.getDict().getKey("/Filter").isNameAndEquals("/FlateDecode"));
+    EXPECT_TRUE(png.getDict().getKey("/ColorSpace").isNameAndEquals("/DeviceRGB"));
+    EXPECT_FALSE(png.getDict().hasKey("/SMask"));
+    EXPECT_TRUE(picture("alpha").getDict().getKey("/SMask").isStream());
 }
 
 TEST_F(AnnotationWriterPage, HighlightKeepsTextDarkAndOpacityBlends) {
@@ -439,6 +457,67 @@ TEST_F(AnnotationWriterData, RoundTripKeepsEveryWrittenField) {
     }
 }
 
+// The stream data of an annotation's normal appearance.
+std::string Appearance(QPDFObjectHandle annotation) {
+    const auto data = annotation.getKey("/AP").getKey("/N").getStreamData(qpdf_dl_all);
+    return std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+}
+
+TEST_F(AnnotationWriterData, KeysAreTheOnesReadersLookFor) {
+    AnnotationData note = Data(AnnotationKind::Note, {10, 10, 20, 20}, Qt::yellow);
+    QPDFObjectHandle icon = m_document.Add(note);
+    ASSERT_TRUE(icon.isDictionary());
+    EXPECT_TRUE(icon.getKey("/Type").isNameAndEquals("/Annot"));
+    EXPECT_TRUE(icon.getKey("/Name").isNameAndEquals("/Comment"));
+    EXPECT_TRUE(icon.getKey("/Open").isBool() && !icon.getKey("/Open").getBoolValue());
+    EXPECT_EQ(icon.getKey("/M").getUTF8Value(), "D:20261208093000Z");
+
+    AnnotationData text = Data(AnnotationKind::FreeText, {50, 60, 100, 40}, QColor(255, 0, 0));
+    text.style.fontSize = 10;
+    text.contents = "Hi";
+    QPDFObjectHandle typed = m_document.Add(text);
+    ASSERT_TRUE(typed.isDictionary());
+    EXPECT_EQ(typed.getKey("/DA").getUTF8Value(), "/Helv 10 Tf 1 0 0 rg");
+    QPDFObjectHandle font = typed.getKey("/AP")
+                                .getKey("/N")
+                                .getDict()
+                                .getKey("/Resources")
+                                .getKey("/Font")
+                                .getKey("/Helv");
+    EXPECT_TRUE(font.getKey("/BaseFont").isNameAndEquals("/Helvetica"));
+    EXPECT_TRUE(font.getKey("/Encoding").isNameAndEquals("/WinAnsiEncoding"));
+    EXPECT_NE(Appearance(typed).find("(Hi) Tj"), std::string::npos) << Appearance(typed);
+
+    AnnotationData arrow = Data(AnnotationKind::Arrow, {}, Qt::black, 2);
+    arrow.line = QLineF(10, 10, 90, 10);
+    QPDFObjectHandle pointer = m_document.Add(arrow);
+    ASSERT_TRUE(pointer.isDictionary());
+    EXPECT_EQ(pointer.getKey("/LE").unparse(), "[ /None /OpenArrow ]");
+    EXPECT_EQ(pointer.getKey("/BS").getKey("/W").getNumericValue(), 2);
+
+    AnnotationData stamp = Data(AnnotationKind::Stamp, {10, 10, 150, 50}, Qt::red);
+    stamp.stampName = "NotForPublicRelease";
+    QPDFObjectHandle stamped = m_document.Add(stamp);
+    ASSERT_TRUE(stamped.isDictionary());
+    EXPECT_TRUE(stamped.getKey("/Name").isNameAndEquals("/NotForPublicRelease"));
+    EXPECT_NE(Appearance(stamped).find("(NOT FOR PUBLIC RELEASE) Tj"), std::string::npos);
+
+    AnnotationData faint = Data(AnnotationKind::Rectangle, {10, 10, 50, 50}, Qt::red);
+    faint.style.opacity = 0.25;
+    QPDFObjectHandle square = m_document.Add(faint);
+    ASSERT_TRUE(square.isDictionary());
+    EXPECT_EQ(square.getKey("/CA").getNumericValue(), 0.25);
+    QPDFObjectHandle state = square.getKey("/AP")
+                                 .getKey("/N")
+                                 .getDict()
+                                 .getKey("/Resources")
+                                 .getKey("/ExtGState")
+                                 .getKey("/GS0");
+    EXPECT_EQ(state.getKey("/CA").getNumericValue(), 0.25);
+    EXPECT_EQ(state.getKey("/ca").getNumericValue(), 0.25);
+    EXPECT_NE(Appearance(square).find("/GS0 gs"), std::string::npos);
+}
+
 TEST_F(AnnotationWriterData, GeometryGrowsTheRectangleToHoldIt) {
     AnnotationData arrow = Data(AnnotationKind::Arrow, {}, Qt::black, 2);
     arrow.line = QLineF(100, 100, 200, 100);
@@ -484,8 +563,7 @@ TEST_F(AnnotationWriterData, ChineseAuthorAndTextSurviveTheFile) {
     ASSERT_TRUE(readText);
     EXPECT_EQ(readText->contents, text.contents);
     // The appearance in WinAnsi Helvetica: é as its byte, the Chinese as question marks.
-    const auto data = annotations[1].getKey("/AP").getKey("/N").getStreamData(qpdf_dl_all);
-    const std::string drawn(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+    const std::string drawn = Appearance(annotations[1]);
     EXPECT_NE(drawn.find("(Caf\\351 ?\?)"), std::string::npos) << drawn;
 }
 

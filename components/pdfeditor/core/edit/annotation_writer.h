@@ -17,7 +17,14 @@ namespace pdfeditor {
 // so that it is `data` on `page`: every key we own is set or removed, and a new appearance
 // stream replaces any earlier one. Does not add it to the page's /Annots. False (and the
 // dictionary left as it was) when the data cannot be written: an empty rectangle, an image
-// that does not decode, a stamp name not in the palette. Never throws.
+// that does not decode, a stamp name not in the palette, markup without whole quads, ink
+// without points, a line of no length. Never throws.
+//
+// The appearance is a form drawn in the annotation's own space: /BBox [0 0 w h] of /Rect,
+// identity /Matrix. Markup, ink, lines and arrows get a /Rect that holds their geometry (with
+// the line width and the arrow head), grown to hold `data.rect` too when that is not empty;
+// the other kinds take `data.rect` as it is. A free text's colour is its text's and goes in
+// /DA only (/C would be its box's background).
 bool WriteAnnotation(QPDF& pdf, QPDFObjectHandle page, QPDFObjectHandle annotation,
                      const AnnotationData& data);
 
