@@ -12,7 +12,6 @@
 #include <qpdf/QUtil.hh>
 
 #include <QCryptographicHash>
-#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cstring>
@@ -41,7 +40,7 @@ QByteArray StreamDigest(QPDFObjectHandle object) {
 
 Snapshot Take(QPDFObjectHandle object) {
     Snapshot snapshot;
-    snapshot.text = object.isStream() ? object.getDict().unparse() : object.unparse();
+    snapshot.text = object.isStream() ? object.getDict().unparse() : object.unparseResolved();
     snapshot.streamDigest = StreamDigest(object);
     return snapshot;
 }
@@ -268,16 +267,17 @@ std::string ObjectText(QPDFObjectHandle object) {
         text.append(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
         text += "\nendstream";
     } else {
-        text += object.unparse();
+        text += object.unparseResolved();
     }
     text += "\nendobj\n";
     return text;
 }
 
-std::string NewDocumentId() {
-    QByteArray id(16, '\0');
-    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(id.data()), 4);
-    return std::string(id.constData(), static_cast<size_t>(id.size()));
+// The same bytes give the same identifier, so that the same edits always make the same file
+// (a journal replayed after a crash gives back the very document it recorded).
+std::string IdOf(QByteArrayView bytes) {
+    const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Md5);
+    return std::string(digest.constData(), static_cast<size_t>(digest.size()));
 }
 
 void PutBigEndian(std::string* out, unsigned long long value, int bytes) {
@@ -318,10 +318,12 @@ QByteArray AppendUpdate(QPDF& pdf, const QByteArray& original, qint64 previous, 
     const std::string first =
         oldId.isArray() && oldId.getArrayNItems() > 0 && oldId.getArrayItem(0).isString()
             ? oldId.getArrayItem(0).getStringValue()
-            : NewDocumentId();
-    trailer.replaceKey("/ID",
-                       QPDFObjectHandle::newArray({QPDFObjectHandle::newString(first),
-                                                   QPDFObjectHandle::newString(NewDocumentId())}));
+            : IdOf(original);
+    trailer.replaceKey(
+        "/ID",
+        QPDFObjectHandle::newArray(
+            {QPDFObjectHandle::newString(first),
+             QPDFObjectHandle::newString(IdOf(QByteArrayView(out).sliced(original.size())))}));
     trailer.replaceKey("/Prev", QPDFObjectHandle::newInteger(previous));
 
     const qint64 xrefAt = out.size();

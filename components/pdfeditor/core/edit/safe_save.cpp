@@ -124,8 +124,8 @@ SaveResult SaveFileSafely(const QByteArray& bytes, const std::string& hostPath,
     ::close(fd);
     if (!written) {
         ::unlink(temporary.c_str());
-        return Fail(error == ENOSPC || error == EDQUOT ? SaveFailure::DiskFull
-                                                       : SaveFailure::CannotWrite,
+        return Fail(error == ENOSPC || error == EDQUOT || error == EFBIG ? SaveFailure::DiskFull
+                                                                         : SaveFailure::CannotWrite,
                     hostPath + ": " + std::strerror(error));
     }
     std::string why;
