@@ -27,6 +27,7 @@ class QToolBar;
 namespace pdfeditor {
 
 class PageBox;
+class PrintAction;
 class SidePanel;
 class ViewModeActions;
 class ZoomBox;
@@ -70,6 +71,8 @@ public:
     bool ShowSearch();
     // Page layout, rotation, full screen and the presentation (the View menu's).
     ViewModeActions* ViewModes() const { return m_viewModes; }
+    // The File menu's Print (Ctrl+P), off until the host switches it on.
+    PrintAction* Printing() const { return m_print; }
 
 signals:
     // The active view's layout settled: its zoom or zoom mode changed, it was resized, or
@@ -120,6 +123,7 @@ private:
     QLabel* m_emptyHint = nullptr;
     SidePanel* m_sidePanel = nullptr;
     ViewModeActions* m_viewModes = nullptr;
+    PrintAction* m_print = nullptr;
     QSplitter* m_splitter = nullptr;
     int m_paneWidth = 0;
     bool m_emptyHintWanted = true;
