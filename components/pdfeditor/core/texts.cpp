@@ -182,8 +182,8 @@ constexpr Entry kTexts[] = {
     {TextId::PrintAutoRotate, "Choose portrait or landscape by each page's &shape",
      "按每页的形状自动选择纵向或横向(&S)"},
     {TextId::PrintPagesLabel, "Pa&ges:", "页码(&G)："},
-    {TextId::PrintPagesHint, "e.g. 1-3, 5 (instead of the range on the first tab)",
-     "例如 1-3, 5（代替常规选项卡中的范围）"},
+    {TextId::PrintPagesHint, "e.g. 1-3, 5 (replaces the print range)",
+     "例如 1-3, 5（代替打印范围）"},
 };
 
 constexpr bool EveryIdInItsPlace() {

@@ -54,6 +54,7 @@ std::string WriteShapes(const std::string& path) {
             writer.newPage();
         }
         painter.setPen(QPen(Qt::black, 6));
+        painter.setBrush(Qt::NoBrush);
         painter.drawRect(QRectF(QPointF(), size).adjusted(10, 10, -10, -10));
         painter.setPen(Qt::NoPen);
         painter.setBrush(Qt::black);
@@ -113,8 +114,8 @@ QImage Rendered(const std::string& path, int number, int dpi, QSize size = QSize
     return image.convertToFormat(QImage::Format_Grayscale8);
 }
 
-// How far two pictures of the same size differ, in cells of 4x4 pixels (a shape one pixel
-// off stays close): the mean difference of the cells' grey, and the share of cells that
+// How far two pictures of the same size differ, in cells of 8x8 pixels (an edge a pixel off
+// stays close): the mean difference of the cells' grey, and the share of cells that
 // differ by more than a quarter of black to white.
 struct Difference {
     double mean = 255;
@@ -126,7 +127,7 @@ Difference Compare(const QImage& a, const QImage& b) {
     if (a.size() != b.size() || a.isNull()) {
         return difference;
     }
-    constexpr int kCell = 4;
+    constexpr int kCell = 8;
     double total = 0;
     int cells = 0;
     int bad = 0;
@@ -308,6 +309,9 @@ TEST(PrintRanges, DialogChoicesMakeTheRequest) {
     range.pagesText = QStringLiteral("4, 1");
     ASSERT_TRUE(MakePrintRequest(range, 4, &request, &error));
     EXPECT_EQ(request.pages, (std::vector<int>{3, 0}));
+    range.reverse = true;
+    ASSERT_TRUE(MakePrintRequest(range, 4, &request, &error));
+    EXPECT_EQ(request.pages, (std::vector<int>{0, 3}));
     range.pagesText = QStringLiteral("5");
     request.pages = {7};
     EXPECT_FALSE(MakePrintRequest(range, 4, &request, &error));
@@ -393,15 +397,15 @@ TEST_F(Printing, PagesStandCentredAtActualSizeOrFittedAsTheOriginalShowsThem) {
         painter.end();
 
         const Difference difference = Compare(printed, expected);
-        EXPECT_LT(difference.mean, 6.0);
-        EXPECT_LT(difference.badCells, 0.02);
+        EXPECT_LT(difference.mean, 10.0);
+        EXPECT_LT(difference.badCells, 0.01);
         // A page somewhere else, or at another size, is far from it.
         QImage shifted(printed.size(), QImage::Format_Grayscale8);
         shifted.fill(Qt::white);
         painter.begin(&shifted);
         painter.drawImage((corner * kDpi / 72.0).toPoint() + QPoint(12, 12), original);
         painter.end();
-        EXPECT_GT(Compare(printed, shifted).badCells, 0.02);
+        EXPECT_GT(Compare(printed, shifted).badCells, 0.1);
     }
 }
 

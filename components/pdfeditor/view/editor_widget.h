@@ -2,7 +2,8 @@
 // document tabs. Every bar starts hidden; the host switches on the ones it wants. The commands
 // act on the active document's page view, and the bars follow it (page number, zoom, what can
 // be done from here), disabled while nothing is open. Texts follow the interface language
-// (texts.h). Keys: Ctrl+O opens, Ctrl+W closes, while the focus is inside the widget.
+// (texts.h). Keys: Ctrl+O opens, Ctrl+W closes, Ctrl+P prints (print_action.h), while the focus
+// is inside the widget.
 // UI thread only.
 #pragma once
 

@@ -93,6 +93,9 @@ bool MakePrintRequest(const PrintChoices& choices, int pageCount, PrintRequest* 
     } else {
         made.pages = AllPages(pageCount);
     }
+    if (choices.reverse) {
+        std::reverse(made.pages.begin(), made.pages.end());
+    }
     made.copies = std::max(1, choices.copies);
     made.collate = choices.collate;
     made.scale = choices.actualSize ? PrintScale::ActualSize : PrintScale::FitToPrintableArea;
@@ -177,6 +180,7 @@ bool PrintAction::ShowPrintDialog() {
         choices.pagesText = tab->pages->text();
         choices.copies = printer->copyCount();
         choices.collate = printer->collateCopies();
+        choices.reverse = printer->pageOrder() == QPrinter::LastPageFirst;
         choices.actualSize = tab->actual->isChecked();
         choices.autoRotate = tab->rotate->isChecked();
         choices.orientation = printer->pageLayout().orientation();

@@ -32,6 +32,7 @@ struct PrintChoices {
     QString pagesText;   // our tab's selection; when not blank it decides the pages
     int copies = 1;
     bool collate = true;
+    bool reverse = false; // the last page first
     bool actualSize = false;
     bool autoRotate = true; // else every sheet as the page setup's orientation
     QPageLayout::Orientation orientation = QPageLayout::Portrait;
