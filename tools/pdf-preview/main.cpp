@@ -3,13 +3,14 @@
 // screenshots and the benchmarks.
 //
 //   pdf-preview [--first-paint] [--lang zh-CN|en-US] [--pane NAME [--find TEXT]] [--select-all]
-//               FILE...
+//               [--print] FILE...
 //
 // Every pane's button is in the side panel; --pane opens one at start (thumbnails, bookmarks,
 // contents, attachments, signatures, comments, named, properties, search) and --find searches
 // the active document for a text in the search pane. --lang sets the interface language (the
 // locale's otherwise). --select-all selects the whole text of the active document, as Ctrl+A
-// does. Without --first-paint the files may be left out and opened with Open
+// does. File, Print (Ctrl+P) is switched on; --print opens its dialog at start. Without
+// --first-paint the files may be left out and opened with Open
 // (Ctrl+O), whose dialog the skin UI layer shows.
 //
 // --first-paint prints the milliseconds from process start to the first paint of page 1 of
@@ -21,6 +22,7 @@
 #include "view/editor_widget.h"
 #include "view/panes/search_pane.h"
 #include "view/panes/side_panel.h"
+#include "view/print_action.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -86,7 +88,7 @@ double MsSinceStart() {
 
 int Usage() {
     std::fputs("usage: pdf-preview [--first-paint] [--lang zh-CN|en-US] [--pane NAME [--find "
-               "TEXT]] [--select-all] FILE...\n",
+               "TEXT]] [--select-all] [--print] FILE...\n",
                stderr);
     return 2;
 }
@@ -115,6 +117,7 @@ int main(int argc, char** argv) {
     std::string pane;
     std::string find;
     bool selectAll = false;
+    bool print = false;
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--first-paint") == 0) {
@@ -127,6 +130,8 @@ int main(int argc, char** argv) {
             find = argv[++i];
         } else if (std::strcmp(argv[i], "--select-all") == 0) {
             selectAll = true;
+        } else if (std::strcmp(argv[i], "--print") == 0) {
+            print = true;
         } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
             return Usage();
         } else {
@@ -154,6 +159,7 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < size_t(pdfeditor::PaneKind::Count); ++i) {
         panes->SetAvailable(static_cast<pdfeditor::PaneKind>(i), true);
     }
+    window.Printing()->SetAvailable(true);
     pdfeditor::DocumentTabs* tabs = window.Tabs();
     StderrReport report;
     NoPassword noPassword;
@@ -193,6 +199,9 @@ int main(int argc, char** argv) {
     }
     if (selectAll && view) {
         view->SelectAll();
+    }
+    if (print) {
+        window.Printing()->ShowPrintDialog();
     }
     return app.exec();
 }

@@ -7,6 +7,7 @@
 #include "core/texts.h"
 #include "objects.h"
 #include "view/editor_widget.h"
+#include "view/print_action.h"
 
 #include <win32/host.h>
 #include <win32/trace.h>
@@ -167,6 +168,11 @@ HRESULT EditorState::Enable(LONG id, bool on) {
     if (feature->kind == FeatureKind::Pane && PaneOf(feature->index) != PaneKind::Count) {
         if (EditorWidget* widget = MakeWidget()) {
             widget->Panes()->SetAvailable(PaneOf(feature->index), on);
+        }
+    }
+    if (feature->kind == FeatureKind::Operation && feature->name == "op.document.printPages") {
+        if (EditorWidget* widget = MakeWidget()) {
+            widget->Printing()->SetAvailable(on);
         }
     }
     return S_OK;

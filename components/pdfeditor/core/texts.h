@@ -184,6 +184,23 @@ enum class TextId {
     ActionUndo,
     ActionRedo,
     SaveAsDialogTitle,
+    // Printing (print_pages.h, print_action.h).
+    ActionPrint,
+    PrintTitle,
+    PrintNotAllowed,
+    PrintRangeEmpty,
+    PrintRangeNotANumber,    // %1: what was typed
+    PrintRangeOutOfDocument, // %1: page, %2: page count
+    PrintRangeBackwards,     // %1: the range as typed, %2: the same range the right way round
+    PrintUnreadable,
+    PrintCannotStart,
+    PrintPageFailed, // %1: page
+    PrintOptionsTab,
+    PrintFitToPaper,
+    PrintActualSize,
+    PrintAutoRotate,
+    PrintPagesLabel,
+    PrintPagesHint,
 
     Count // not a text
 };

@@ -7,6 +7,7 @@
 #include "page_box.h"
 #include "panes/search_pane.h"
 #include "panes/side_panel.h"
+#include "print_action.h"
 #include "view_mode_actions.h"
 #include "zoom_box.h"
 
@@ -84,6 +85,7 @@ EditorWidget::EditorWidget(DocumentSet* documents, QWidget* parent, PageViewOpti
     CreateActions();
     m_editCommands = new EditCommands(documents, this);
     m_viewModes = new ViewModeActions(this);
+    m_print = new PrintAction(this);
     CreateMenus();
     CreateBars();
     m_viewModes->SetBars({m_menuBar, m_barRow});
@@ -251,6 +253,8 @@ void EditorWidget::CreateMenus() {
     m_fileMenu = m_menuBar->addMenu(QString());
     m_fileMenu->addActions({a.open, m_editCommands->SaveAction(), m_editCommands->SaveAsAction(),
                             a.close});
+    m_fileMenu->addSeparator();
+    m_fileMenu->addAction(m_print->Action());
     m_editMenu = m_menuBar->addMenu(QString());
     m_editMenu->addActions({m_editCommands->UndoAction(), m_editCommands->RedoAction()});
     m_editMenu->addSeparator();
@@ -384,6 +388,7 @@ void EditorWidget::Retranslate() {
     m_navBar->setWindowTitle(Tr(TextId::BarPageNav));
     m_emptyHint->setText(Tr(TextId::EmptyHint));
     m_viewModes->Retranslate();
+    m_print->Retranslate();
 }
 
 void EditorWidget::SetCommandBarVisible(CommandBar bar, bool visible) {
@@ -521,6 +526,7 @@ void EditorWidget::FollowActive() {
         }
         m_sidePanel->SetView(view);
         m_viewModes->SetView(view);
+        m_print->SetView(view);
         ScheduleLayoutChanged();
     }
     Refresh();

@@ -2,7 +2,8 @@
 // document tabs. Every bar starts hidden; the host switches on the ones it wants. The commands
 // act on the active document's page view, and the bars follow it (page number, zoom, what can
 // be done from here), disabled while nothing is open. Texts follow the interface language
-// (texts.h). Keys: Ctrl+O opens, Ctrl+W closes, while the focus is inside the widget.
+// (texts.h). Keys: Ctrl+O opens, Ctrl+W closes, Ctrl+P prints (print_action.h), while the focus
+// is inside the widget.
 // UI thread only.
 #pragma once
 
@@ -29,6 +30,7 @@ namespace pdfeditor {
 class EditCommands;
 
 class PageBox;
+class PrintAction;
 class SidePanel;
 class ViewModeActions;
 class ZoomBox;
@@ -74,6 +76,8 @@ public:
     EditCommands* Edits() const { return m_editCommands; }
     // Page layout, rotation, full screen and the presentation (the View menu's).
     ViewModeActions* ViewModes() const { return m_viewModes; }
+    // The File menu's Print (Ctrl+P), off until the host switches it on.
+    PrintAction* Printing() const { return m_print; }
 
 signals:
     // The active view's layout settled: its zoom or zoom mode changed, it was resized, or
@@ -125,6 +129,7 @@ private:
     SidePanel* m_sidePanel = nullptr;
     ViewModeActions* m_viewModes = nullptr;
     EditCommands* m_editCommands = nullptr;
+    PrintAction* m_print = nullptr;
     QSplitter* m_splitter = nullptr;
     int m_paneWidth = 0;
     bool m_emptyHintWanted = true;
