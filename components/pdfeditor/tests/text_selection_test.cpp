@@ -235,7 +235,7 @@ TEST_F(SelectingInTheEditor, TheEditMenuSelectsAndCopiesAndATipSaysWhenCopyingIs
     const QMenu* edit = m_editor->findChild<QMenuBar*>()->actions().at(1)->menu();
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(edit->title(), "&Edit");
-    EXPECT_TRUE(edit->actions().endsWith(QList<QAction*>{copy, selectAll}))
+    EXPECT_EQ(edit->actions().mid(edit->actions().size() - 2), (QList<QAction*>{copy, selectAll}))
         << "undo and redo come first";
     EXPECT_EQ(copy->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
     EXPECT_FALSE(copy->isEnabled());
