@@ -3,6 +3,7 @@
 #include "core/edit/edit_session.h"
 
 #include "page_renderer.h"
+#include "page_tool.h"
 #include "text_selection.h"
 
 #include "core/texts.h"
@@ -476,6 +477,11 @@ void PageView::paintEvent(QPaintEvent*) {
         PaintHits(painter, i, rect);
         PaintSelection(painter, i, rect);
     }
+    for (PageTool* tool : m_tools) {
+        painter.save();
+        tool->Paint(*this, painter);
+        painter.restore();
+    }
     painter.end();
     if (paintedFirstPage && !m_firstPainted) {
         m_firstPainted = true;
@@ -513,6 +519,11 @@ void PageView::scrollContentsBy(int, int) {
 }
 
 void PageView::keyPressEvent(QKeyEvent* event) {
+    for (auto it = m_tools.rbegin(); it != m_tools.rend(); ++it) {
+        if ((*it)->KeyPress(*this, event)) {
+            return;
+        }
+    }
     if (KeyForSelection(event)) {
         return;
     }
@@ -766,13 +777,54 @@ void PageView::OnEdited(const std::vector<int>& pages) {
     emit DocumentEdited(pages);
 }
 
+void PageView::AddTool(PageTool* tool) {
+    m_tools.push_back(tool);
+    viewport()->update();
+}
+
+void PageView::RemoveTool(PageTool* tool) {
+    m_tools.erase(std::remove(m_tools.begin(), m_tools.end(), tool), m_tools.end());
+    viewport()->update();
+}
+
+QPointF PageView::PdfToViewport(int page, QPointF pdf) const {
+    return ToViewport(page, m_document->Edits().Frame(page).ToFraction(pdf));
+}
+
+QPointF PageView::ViewportToPdf(int page, QPointF point) const {
+    const QSize size = PageRect(page).size();
+    const QPointF origin = PageOrigin(page);
+    const QPointF shown((point.x() - origin.x()) / std::max(1, size.width()),
+                        (point.y() - origin.y()) / std::max(1, size.height()));
+    return m_document->Edits().Frame(page).ToPdf(FromShown(shown, m_turns));
+}
+
+void PageView::mouseDoubleClickEvent(QMouseEvent* event) {
+    for (auto it = m_tools.rbegin(); it != m_tools.rend(); ++it) {
+        if ((*it)->MouseDoubleClick(*this, event)) {
+            return;
+        }
+    }
+    QAbstractScrollArea::mouseDoubleClickEvent(event);
+}
+
 void PageView::mousePressEvent(QMouseEvent* event) {
+    for (auto it = m_tools.rbegin(); it != m_tools.rend(); ++it) {
+        if ((*it)->MousePress(*this, event)) {
+            return;
+        }
+    }
     if (!PressForSelection(event)) {
         QAbstractScrollArea::mousePressEvent(event);
     }
 }
 
 void PageView::mouseMoveEvent(QMouseEvent* event) {
+    for (auto it = m_tools.rbegin(); it != m_tools.rend(); ++it) {
+        if ((*it)->MouseMove(*this, event)) {
+            return;
+        }
+    }
     if (MoveForSelection(event)) {
         return;
     }
@@ -791,6 +843,11 @@ void PageView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void PageView::mouseReleaseEvent(QMouseEvent* event) {
+    for (auto it = m_tools.rbegin(); it != m_tools.rend(); ++it) {
+        if ((*it)->MouseRelease(*this, event)) {
+            return;
+        }
+    }
     if (ReleaseForSelection(event)) {
         return;
     }

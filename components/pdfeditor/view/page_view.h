@@ -44,6 +44,8 @@ class QPainter;
 
 namespace pdfeditor {
 
+class PageTool;
+
 class PageRenderer;
 class TextSelection;
 
@@ -149,6 +151,18 @@ public:
 
     // Where a point of a page (fractions of it, (0, 0) at its top left) is on the viewport.
     QPointF ToViewport(int page, QPointF at) const;
+    // The page under a viewport point (or the nearest in its row) and where on it, as
+    // fractions of the page, (0, 0) at its top left, the view's rotation undone.
+    std::pair<int, QPointF> PageAtPoint(QPoint point) const { return PagePoint(point); }
+    // A point in the page's PDF user space (points, as the file stores geometry) on the
+    // viewport, and back.
+    QPointF PdfToViewport(int page, QPointF pdf) const;
+    QPointF ViewportToPdf(int page, QPointF point) const;
+
+    // Tools take the pointer and keys before the view does (page_tool.h); not owned, and
+    // removed before they die.
+    void AddTool(PageTool* tool);
+    void RemoveTool(PageTool* tool);
 
     bool HasSelection() const;
     // In reading order: a space where the page has one, a newline between lines, a blank line
@@ -195,6 +209,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     void SetMode(ZoomMode mode);
@@ -242,8 +257,9 @@ private:
     PageCache m_cache;
     std::unique_ptr<PageRenderer> m_renderer;
     std::set<std::pair<int, int>> m_failed;
-    std::vector<QSizeF> m_points; // each page's size in points, as the file has it
-    PageLayout m_layout;          // at the current zoom, rotation and options
+    std::vector<PageTool*> m_tools; // the most recently added last
+    std::vector<QSizeF> m_points;   // each page's size in points, as the file has it
+    PageLayout m_layout;            // at the current zoom, rotation and options
     LayoutOptions m_layoutOptions;
     int m_turns = 0;
     bool m_indicatorWanted = true;

@@ -12,6 +12,7 @@
 #include <QUuid>
 
 #include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
 
 namespace pdfeditor {
 
@@ -43,7 +44,81 @@ void Say(std::string* error, const QString& text) {
 
 } // namespace
 
+QPointF PageFrame::ToFraction(QPointF pdf) const {
+    const double u = (pdf.x() - box.left()) / std::max(1e-9, box.width());
+    const double v = (box.bottom() - pdf.y()) / std::max(1e-9, box.height());
+    switch (rotate) {
+    case 90:
+        return QPointF(1 - v, u);
+    case 180:
+        return QPointF(1 - u, 1 - v);
+    case 270:
+        return QPointF(v, 1 - u);
+    default:
+        return QPointF(u, v);
+    }
+}
+
+QPointF PageFrame::ToPdf(QPointF f) const {
+    double u = f.x();
+    double v = f.y();
+    switch (rotate) {
+    case 90:
+        u = f.y();
+        v = 1 - f.x();
+        break;
+    case 180:
+        u = 1 - f.x();
+        v = 1 - f.y();
+        break;
+    case 270:
+        u = 1 - f.y();
+        v = f.x();
+        break;
+    default:
+        break;
+    }
+    // QRectF's bottom is its larger y: the top of the page in PDF space.
+    return QPointF(box.left() + u * box.width(), box.bottom() - v * box.height());
+}
+
 EditSession::EditSession(Document* document) : m_document(document) {}
+
+PageFrame EditSession::Frame(int page) const {
+    if (!m_frames) {
+        m_frames.emplace();
+        try {
+            QPDF pdf;
+            pdf.setSuppressWarnings(true);
+            pdf.processFile(m_document->Path().c_str(), m_document->Password().c_str());
+            for (QPDFObjectHandle pageObject : pdf.getAllPages()) {
+                QPDFPageObjectHelper helper(pageObject);
+                PageFrame frame;
+                QPDFObjectHandle box = helper.getCropBox(false, false);
+                if (box.isRectangle()) {
+                    const QPDFObjectHandle::Rectangle r = box.getArrayAsRectangle();
+                    frame.box = QRectF(QPointF(std::min(r.llx, r.urx), std::min(r.lly, r.ury)),
+                                       QPointF(std::max(r.llx, r.urx), std::max(r.lly, r.ury)));
+                }
+                QPDFObjectHandle rotate = helper.getAttribute("/Rotate", false);
+                const int turns = rotate.isInteger() ? static_cast<int>(rotate.getIntValue()) : 0;
+                frame.rotate = ((turns % 360) + 360) % 360 / 90 * 90;
+                m_frames->push_back(frame);
+            }
+        } catch (const std::exception& e) {
+            win32::Trace("editor", "page frames of %s: %s", m_document->Path().c_str(), e.what());
+        }
+    }
+    if (page < 0 || page >= static_cast<int>(m_frames->size())) {
+        PageFrame frame;
+        const QSizeF size = m_document->PageSize(page);
+        if (!size.isEmpty()) {
+            frame.box = QRectF(QPointF(0, 0), size);
+        }
+        return frame;
+    }
+    return (*m_frames)[static_cast<size_t>(page)];
+}
 
 EditSession::~EditSession() = default;
 

@@ -30,6 +30,16 @@ struct PageAnnotation {
     std::optional<AnnotationData> data;
 };
 
+// Where a page's PDF user space lies on the page as shown: its crop box and /Rotate. Fractions
+// are of the page as readers show it, (0, 0) at its top left, the page's rotation applied.
+struct PageFrame {
+    QRectF box = QRectF(0, 0, 612, 792); // PDF points; y grows upwards
+    int rotate = 0;                      // 0, 90, 180 or 270, clockwise
+
+    QPointF ToFraction(QPointF pdf) const;
+    QPointF ToPdf(QPointF fraction) const;
+};
+
 class EditSession : public QObject {
     Q_OBJECT
 public:
@@ -57,6 +67,9 @@ public:
     int Revision() const { return m_revision; }
     // Whether the last apply kept the file's bytes as the first bytes.
     bool Appended() const { return m_appended; }
+
+    // The page's frame, read from the file once (edits never change it).
+    PageFrame Frame(int page) const;
 
     // The annotations on a page of the document as it is now, in the page's order.
     std::vector<PageAnnotation> Annotations(int page) const;
@@ -95,6 +108,7 @@ private:
     std::optional<FileStamp> m_stamp; // the file's version on disk that m_base is
     std::shared_ptr<const QByteArray> m_bytes;
     std::set<int> m_editedPages; // pages that differ from the base
+    mutable std::optional<std::vector<PageFrame>> m_frames;
     bool m_appended = true;
     int m_revision = 0;
 };
