@@ -10,6 +10,8 @@
 #include "view/print_action.h"
 
 #include <win32/host.h>
+
+#include <optional>
 #include <win32/trace.h>
 
 #include <QApplication>
@@ -22,12 +24,17 @@ namespace {
 
 constexpr size_t kMaxPath = 259;
 
-CommandBar BarOf(int index) {
-    return static_cast<CommandBar>(index);
+// The window's command bar for a bar of the vocabulary; nothing for the ones kept for later
+// versions.
+std::optional<CommandBar> BarOf(int index) {
+    if (index >= 0 && index <= static_cast<int>(CommandBar::PageNav)) {
+        return static_cast<CommandBar>(index);
+    }
+    if (index == 9) { // "cmdbar.commenting"
+        return CommandBar::Commenting;
+    }
+    return std::nullopt;
 }
-
-// The command bars the window has; the others of the vocabulary are kept for later versions.
-constexpr int kShownBars = 6;
 
 // The side panel's pane for a pane of the vocabulary; Count for the ones that come with
 // editing (stamps, comment styles).
@@ -160,9 +167,9 @@ HRESULT EditorState::Enable(LONG id, bool on) {
     } else {
         m_enabled.erase(id);
     }
-    if (feature->kind == FeatureKind::CommandBar && feature->index < kShownBars) {
+    if (feature->kind == FeatureKind::CommandBar && BarOf(feature->index)) {
         if (EditorWidget* widget = MakeWidget()) {
-            widget->SetCommandBarVisible(BarOf(feature->index), on);
+            widget->SetCommandBarVisible(*BarOf(feature->index), on);
         }
     }
     if (feature->kind == FeatureKind::Pane && PaneOf(feature->index) != PaneKind::Count) {
@@ -197,9 +204,10 @@ void EditorState::ArrangeBars() {
     if (!m_widget) {
         return;
     }
-    for (int i = 0; i < kShownBars; ++i) {
-        const Feature* feature = FindFeature(Features()[i].id);
-        m_widget->SetCommandBarVisible(BarOf(i), feature && IsEnabled(feature->id));
+    for (const Feature& feature : Features()) {
+        if (feature.kind == FeatureKind::CommandBar && BarOf(feature.index)) {
+            m_widget->SetCommandBarVisible(*BarOf(feature.index), IsEnabled(feature.id));
+        }
     }
 }
 

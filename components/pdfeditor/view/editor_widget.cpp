@@ -1,6 +1,7 @@
 #include "editor_widget.h"
 
 #include "bar_icons.h"
+#include "commenting_bar.h"
 #include "edit_commands.h"
 #include "file_dialog.h"
 #include "core/texts.h"
@@ -251,8 +252,8 @@ void EditorWidget::CreateMenus() {
     // Inside a host's window, never the desktop's global menu.
     m_menuBar->setNativeMenuBar(false);
     m_fileMenu = m_menuBar->addMenu(QString());
-    m_fileMenu->addActions({a.open, m_editCommands->SaveAction(), m_editCommands->SaveAsAction(),
-                            a.close});
+    m_fileMenu->addActions(
+        {a.open, m_editCommands->SaveAction(), m_editCommands->SaveAsAction(), a.close});
     m_fileMenu->addSeparator();
     m_fileMenu->addAction(m_print->Action());
     m_editMenu = m_menuBar->addMenu(QString());
@@ -339,6 +340,8 @@ void EditorWidget::CreateBars() {
     m_navBar->addActions({a.firstPage, a.previousPage});
     m_navBar->addWidget(m_pageBox);
     m_navBar->addActions({a.nextPage, a.lastPage});
+    m_commentBar = NewBar("commentingBar");
+    m_commenting = new CommentingBar(m_commentBar, this, m_editCommands);
     connect(m_pageBox, &PageBox::PageChosen, this, [this](int index) {
         if (m_view) {
             m_view->GoToPage(index);
@@ -411,6 +414,9 @@ void EditorWidget::SetCommandBarVisible(CommandBar bar, bool visible) {
     case CommandBar::PageNav:
         m_navBar->setVisible(visible);
         break;
+    case CommandBar::Commenting:
+        m_commentBar->setVisible(visible);
+        break;
     }
     bool before = false;
     for (size_t i = 0; i < m_bars.size(); ++i) {
@@ -438,6 +444,8 @@ bool EditorWidget::IsCommandBarVisible(CommandBar bar) const {
         return !m_zoomBar->isHidden();
     case CommandBar::PageNav:
         return !m_navBar->isHidden();
+    case CommandBar::Commenting:
+        return !m_commentBar->isHidden();
     }
     return false;
 }
@@ -526,6 +534,7 @@ void EditorWidget::FollowActive() {
         }
         m_sidePanel->SetView(view);
         m_viewModes->SetView(view);
+        m_commenting->Tool()->SetView(view);
         m_print->SetView(view);
         ScheduleLayoutChanged();
     }
@@ -619,6 +628,7 @@ void EditorWidget::SetDialogOwner(HWND owner) {
     m_dialogOwner = owner;
     m_sidePanel->SetDialogOwner(owner);
     m_editCommands->SetDialogOwner(owner);
+    m_commenting->SetDialogOwner(owner);
 }
 
 void EditorWidget::SetEmptyHintVisible(bool visible) {

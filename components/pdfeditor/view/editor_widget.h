@@ -27,6 +27,7 @@ class QToolBar;
 
 namespace pdfeditor {
 
+class CommentingBar;
 class EditCommands;
 
 class PageBox;
@@ -35,7 +36,7 @@ class SidePanel;
 class ViewModeActions;
 class ZoomBox;
 
-enum class CommandBar { MenuBar, Standard, File, View, PageZoom, PageNav };
+enum class CommandBar { MenuBar, Standard, File, View, PageZoom, PageNav, Commenting };
 
 class EditorWidget : public QWidget {
     Q_OBJECT
@@ -72,6 +73,8 @@ public:
     // Opens the search pane with the focus in its field, as Ctrl+F does; false when the host
     // has not switched the search pane on.
     bool ShowSearch();
+    // The commenting tools and their bar.
+    CommentingBar* Commenting() const { return m_commenting; }
     // Save, Save As, Undo, Redo and the questions around them.
     EditCommands* Edits() const { return m_editCommands; }
     // Page layout, rotation, full screen and the presentation (the View menu's).
@@ -129,6 +132,8 @@ private:
     SidePanel* m_sidePanel = nullptr;
     ViewModeActions* m_viewModes = nullptr;
     EditCommands* m_editCommands = nullptr;
+    QToolBar* m_commentBar = nullptr;
+    CommentingBar* m_commenting = nullptr;
     PrintAction* m_print = nullptr;
     QSplitter* m_splitter = nullptr;
     int m_paneWidth = 0;

@@ -165,6 +165,8 @@ public:
     void RemoveTool(PageTool* tool);
 
     bool HasSelection() const;
+    // The selected text's lines on a page, as fractions of the page (ToViewport's).
+    std::vector<QRectF> SelectionAreas(int page) const;
     // In reading order: a space where the page has one, a newline between lines, a blank line
     // between pages. Reads the pages it covers.
     QString SelectedText();

@@ -21,6 +21,10 @@ const QColor kSelection(0, 120, 215, 70);
 
 } // namespace
 
+std::vector<QRectF> PageView::SelectionAreas(int page) const {
+    return m_selection->IsEmpty() ? std::vector<QRectF>() : m_selection->Areas(page);
+}
+
 bool PageView::HasSelection() const {
     return !m_selection->IsEmpty();
 }
