@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libpoppler-qt6-dev libqpdf-dev libjsoncpp-dev libcurl4-openssl-dev
     libzip-dev libqrencode-dev libpng-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev libssl-dev
-    fonts-noto-cjk xdg-utils curl ccache poppler-utils
+    fonts-noto-cjk xdg-utils curl ccache poppler-utils qpdf
     zbar-tools desktop-file-utils
 )
 # Callers may ask for more, e.g. the screenshot script's X server and image tools.

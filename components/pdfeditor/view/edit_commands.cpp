@@ -145,6 +145,15 @@ bool EditCommands::SaveAs(const std::shared_ptr<const Document>& document) {
         return false;
     }
     SaveResult result;
+    // Never over a file open in another tab: the set would hold it twice, and that tab's own
+    // unsaved edits would have no file left to go to.
+    const int open = m_documents->IndexOfPath(*path);
+    if (open >= 0 && m_documents->At(open) != document) {
+        result.failure = SaveFailure::CannotWrite;
+        result.detail = m_documents->At(open)->FileName() + " is open in another tab";
+        Prompts().ShowSaveFailure(*document, result);
+        return false;
+    }
     // The person chose this file in the dialog, which asked before replacing it.
     if (document->Edits().Save(*path, &result, /*overwriteChanged=*/true)) {
         return true;
