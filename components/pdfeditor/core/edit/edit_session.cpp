@@ -11,6 +11,9 @@
 #include <QFile>
 #include <QUuid>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 
@@ -18,14 +21,20 @@ namespace pdfeditor {
 
 namespace {
 
+// The author of new comments: the account's full name where it has one, else its login.
 std::string UserName() {
-    for (const char* variable : {"USER", "LOGNAME"}) {
-        const QByteArray name = qgetenv(variable);
-        if (!name.isEmpty()) {
-            return name.toStdString();
+    if (const passwd* account = ::getpwuid(::getuid())) {
+        std::string full = account->pw_gecos ? account->pw_gecos : "";
+        full = full.substr(0, full.find(','));
+        if (!full.empty()) {
+            return full;
+        }
+        if (account->pw_name && *account->pw_name) {
+            return account->pw_name;
         }
     }
-    return {};
+    const QByteArray name = qgetenv("USER");
+    return name.isEmpty() ? std::string("?") : name.toStdString();
 }
 
 std::string PdfDateNow() {
