@@ -17,6 +17,8 @@
 #include "gui_testing.h"
 #include "sample_files.h"
 
+#include "core/edit/edit_session.h"
+
 #include <dialog_answers.h>
 #include <temp_prefix.h>
 
@@ -151,6 +153,20 @@ TEST_F(Panes, CommentsAndPropertiesDescribeTheDocument) {
     EXPECT_TRUE(note->text(0).contains(QString::fromUtf8(testdocs::kNoteContents)));
     ClickRow(comments, comments->topLevelItem(2)->child(0));
     EXPECT_EQ(View()->CurrentPage() + 1, testdocs::kFreeTextPage);
+
+    // A comment added, and one removed, show in the list at once; undo brings it back.
+    EditSession& edits = View()->GetDocument()->Edits();
+    EditOperation add;
+    add.kind = EditKind::AddAnnotation;
+    add.page = 0;
+    add.annotation.kind = AnnotationKind::Note;
+    add.annotation.rect = QRectF(100, 700, 20, 20);
+    add.annotation.contents = "A new note on page one";
+    ASSERT_TRUE(edits.Do(add));
+    ASSERT_TRUE(pdftest::WaitUntil([&] { return comments->topLevelItemCount() == 4; }));
+    EXPECT_TRUE(comments->topLevelItem(0)->child(0)->text(0).contains("A new note on page one"));
+    ASSERT_TRUE(edits.Undo());
+    ASSERT_TRUE(pdftest::WaitUntil([&] { return comments->topLevelItemCount() == 3; }));
 
     Side().ShowPane(PaneKind::Properties);
     PropertiesPane* properties = Side().Properties();

@@ -21,6 +21,7 @@ public:
 protected:
     void Load() override;
     void Clear() override;
+    bool FollowsEdits() const override { return true; }
 
 private:
     QTreeWidget* m_tree = nullptr;

@@ -31,6 +31,16 @@ void Pane::SetView(PageView* view) {
     }
     m_view = view;
     m_loaded = false;
+    disconnect(m_edits);
+    if (view && FollowsEdits()) {
+        m_edits = connect(view, &PageView::DocumentEdited, this, [this] {
+            m_loaded = false;
+            Clear();
+            if (isVisible()) {
+                LoadNow();
+            }
+        });
+    }
     Clear();
     if (!view) {
         SetNote(Tr(TextId::PaneNoDocument));

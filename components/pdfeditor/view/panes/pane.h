@@ -31,6 +31,8 @@ protected:
     virtual void Clear() = 0;
     // The texts, again, in the interface language.
     virtual void Retranslate() {}
+    // Whether the pane reads its contents again after the document's edits (the comments do).
+    virtual bool FollowsEdits() const { return false; }
 
     // The contents, or a line saying that there is nothing to show.
     void SetContents(QWidget* contents);
@@ -41,6 +43,7 @@ protected:
 
 private:
     QPointer<PageView> m_view;
+    QMetaObject::Connection m_edits;
     bool m_loaded = false;
     QStackedLayout* m_stack = nullptr;
     QLabel* m_note = nullptr;

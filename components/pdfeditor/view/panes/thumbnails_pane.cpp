@@ -1,5 +1,7 @@
 #include "thumbnails_pane.h"
 
+#include "core/edit/edit_session.h"
+
 #include "view/page_renderer.h"
 
 #include <QListWidget>
@@ -67,6 +69,9 @@ void ThumbnailsPane::Load() {
     if (!View()->Layers().empty()) {
         m_renderer->SetLayers(View()->Layers());
     }
+    if (std::shared_ptr<const QByteArray> edited = document->Edits().Bytes()) {
+        m_renderer->SetSource(std::move(edited));
+    }
     const int count = document->PageCount();
     m_done.assign(static_cast<size_t>(count), false);
     double tallest = 0;
@@ -91,6 +96,17 @@ void ThumbnailsPane::Load() {
         m_done.assign(m_done.size(), false);
         RequestVisible();
     }));
+    // Edited pages render again from the edited document; the others keep their pictures.
+    m_viewConnections.push_back(
+        connect(View(), &PageView::DocumentEdited, this, [this](const std::vector<int>& pages) {
+            m_renderer->SetSource(View()->GetDocument()->Edits().Bytes());
+            for (int page : pages) {
+                if (page >= 0 && page < static_cast<int>(m_done.size())) {
+                    m_done[size_t(page)] = false;
+                }
+            }
+            RequestVisible();
+        }));
     FollowCurrent(View()->CurrentPage());
     ShowContents(true);
     RequestVisible();
