@@ -81,6 +81,10 @@ void EditCommands::OfferRestore(const std::weak_ptr<const Document>& weak) {
         return;
     }
     EditSession& session = document->Edits();
+    // Edited before the question could be asked: the journal is this session's own now.
+    if (session.CanUndo() || session.CanRedo()) {
+        return;
+    }
     const std::optional<JournalContents> journal = session.FindJournal();
     if (!journal) {
         return;

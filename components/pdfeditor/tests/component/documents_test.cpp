@@ -5,6 +5,13 @@
 #include "sample_files.h"
 
 #include <dialog_answers.h>
+#include <win32/hosted_control.h>
+
+#include <QAbstractScrollArea>
+#include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -304,6 +311,97 @@ TEST_F(DocumentsTest, OnlyEventsSwitchedOnAreRaised) {
     // Switched off again, and a sink that is gone hears nothing.
     ASSERT_EQ(CallAt(m_control, 64, Id(L"e.uiLanguageChanged"), LONG(0)), S_OK);
     EXPECT_EQ(CallAt(m_point, 6, DWORD(m_cookie + 100)), CONNECT_E_NOCONNECTION);
+}
+
+// The document a person edits in the control's own widget: the host hears that it is modified,
+// that it is about to be saved, that it is clean again, and after a Save As that it is another
+// file; position 52 answers "modified" exactly while there are unsaved edits.
+TEST_F(DocumentsTest, EditsAndSavesAreReportedAsTheyHappen) {
+    setenv("PDFEDITOR_JOURNAL_DIR", (m_files.Folder() + "/journal").c_str(), 1);
+    Listen({L"e.document.modStateChanged", L"e.document.beforeSave", L"e.document.sourceChanged"});
+    const std::string path = m_files.TextPages("edited.pdf", 1);
+    ASSERT_EQ(Open(path), S_OK);
+    void* hosted = nullptr;
+    ASSERT_EQ(m_control->QueryInterface(IID_IHostedWidget, &hosted), S_OK);
+    void* object = nullptr;
+    ASSERT_EQ(CallAt(hosted, 3, &object), S_OK);
+    ReleaseObject(hosted);
+    auto* widget = static_cast<QWidget*>(object);
+    widget->resize(900, 700);
+    widget->show();
+    QAbstractScrollArea* view = nullptr;
+    for (QAbstractScrollArea* area : widget->findChildren<QAbstractScrollArea*>()) {
+        if (QLatin1String(area->metaObject()->className()) ==
+            QLatin1String("pdfeditor::PageView")) {
+            view = area;
+        }
+    }
+    ASSERT_NE(view, nullptr);
+    auto modified = [this] {
+        void* document = ObjectAt(m_inst, 21, LONG(0));
+        VARIANT_BOOL answer = VARIANT_TRUE;
+        EXPECT_EQ(CallAt(document, 52, &answer), S_OK);
+        ReleaseObject(document);
+        return answer == VARIANT_TRUE;
+    };
+    EXPECT_FALSE(modified());
+
+    // A rectangle drawn with the commenting tool.
+    auto* rectangle = widget->findChild<QAction*>(QStringLiteral("toolRectangle"));
+    ASSERT_NE(rectangle, nullptr);
+    rectangle->trigger();
+    QWidget* port = view->viewport();
+    const QPoint from = port->rect().center() - QPoint(60, 40);
+    const QPoint to = port->rect().center() + QPoint(60, 40);
+    auto send = [port](QEvent::Type type, QPoint at, Qt::MouseButton button,
+                       Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, port->mapToGlobal(at), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(port, &event);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+    EXPECT_TRUE(modified());
+    // Events reach the host from the event loop, as a person's next step would let them.
+    auto heardSoFar = [this](size_t count) {
+        return WaitUntil([this, count] { return m_sink->events.size() >= count; });
+    };
+    ASSERT_TRUE(heardSoFar(1));
+
+    auto* save = widget->findChild<QAction*>(QStringLiteral("actionSave"));
+    auto* saveAs = widget->findChild<QAction*>(QStringLiteral("actionSaveAs"));
+    ASSERT_TRUE(save && saveAs);
+    save->trigger();
+    EXPECT_FALSE(modified());
+    ASSERT_TRUE(heardSoFar(3));
+
+    // The same once more, saved under another name.
+    send(QEvent::MouseButtonPress, from + QPoint(10, 10), Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, to + QPoint(10, 10), Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, to + QPoint(10, 10), Qt::LeftButton, Qt::NoButton);
+    ASSERT_TRUE(heardSoFar(4));
+    const std::string copy = m_files.Folder() + "/copy.pdf";
+    {
+        testsupport::ScopedDialogAnswers dialog;
+        dialog.PickSaveFile(copy);
+        saveAs->trigger();
+    }
+    EXPECT_FALSE(modified());
+    EXPECT_EQ(ActivePath(), WindowsPath(copy));
+    ASSERT_TRUE(heardSoFar(7));
+
+    const LONG mod = Id(L"e.document.modStateChanged");
+    const LONG before = Id(L"e.document.beforeSave");
+    const LONG source = Id(L"e.document.sourceChanged");
+    const std::vector<LONG> expected = {mod, before, mod, mod, before, mod, source};
+    std::vector<LONG> heard;
+    for (const Sink::Event& event : m_sink->events) {
+        heard.push_back(event.id);
+        EXPECT_TRUE(event.withDocument);
+        EXPECT_TRUE(event.sourceIsControl);
+    }
+    EXPECT_EQ(heard, expected);
+    unsetenv("PDFEDITOR_JOURNAL_DIR");
 }
 
 TEST_F(DocumentsTest, TheOpenDialogOpensWhatThePersonPicks) {
