@@ -28,6 +28,10 @@ CommandBar BarOf(int index) {
 
 // The command bars the window has; the others of the vocabulary are kept for later versions.
 constexpr int kShownBars = 6;
+// Further bars the window has, out of the vocabulary's order.
+bool IsFormBar(const Feature& feature) {
+    return feature.kind == FeatureKind::CommandBar && feature.name == "cmdbar.form";
+}
 
 // The side panel's pane for a pane of the vocabulary; Count for the ones that come with
 // editing (stamps, comment styles).
@@ -165,6 +169,11 @@ HRESULT EditorState::Enable(LONG id, bool on) {
             widget->SetCommandBarVisible(BarOf(feature->index), on);
         }
     }
+    if (IsFormBar(*feature)) {
+        if (EditorWidget* widget = MakeWidget()) {
+            widget->SetCommandBarVisible(CommandBar::Form, on);
+        }
+    }
     if (feature->kind == FeatureKind::Pane && PaneOf(feature->index) != PaneKind::Count) {
         if (EditorWidget* widget = MakeWidget()) {
             widget->Panes()->SetAvailable(PaneOf(feature->index), on);
@@ -200,6 +209,11 @@ void EditorState::ArrangeBars() {
     for (int i = 0; i < kShownBars; ++i) {
         const Feature* feature = FindFeature(Features()[i].id);
         m_widget->SetCommandBarVisible(BarOf(i), feature && IsEnabled(feature->id));
+    }
+    for (const Feature& feature : Features()) {
+        if (IsFormBar(feature)) {
+            m_widget->SetCommandBarVisible(CommandBar::Form, IsEnabled(feature.id));
+        }
     }
 }
 

@@ -205,6 +205,12 @@ constexpr Entry kTexts[] = {
     {TextId::PrintPagesLabel, "Pa&ges:", "页码(&G)："},
     {TextId::PrintPagesHint, "e.g. 1-3, 5 (replaces the print range)",
      "例如 1-3, 5（代替打印范围）"},
+    {TextId::FormFieldReadOnly, "This field is read-only.", "此域为只读，不能填写。"},
+    {TextId::BarForm, "Form", "表单"},
+    {TextId::ActionHighlightFields, "&Highlight Fields", "突出显示域(&H)"},
+    {TextId::TipHighlightFields, "Tint the fields that can be filled in", "为可填写的域加上底色"},
+    {TextId::ActionNextField, "&Next Field", "下一个域(&N)"},
+    {TextId::ActionPreviousField, "&Previous Field", "上一个域(&P)"},
 };
 
 constexpr bool EveryIdInItsPlace() {

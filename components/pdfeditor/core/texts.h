@@ -201,6 +201,13 @@ enum class TextId {
     PrintAutoRotate,
     PrintPagesLabel,
     PrintPagesHint,
+    // Filling in forms (form_filler.h, form_actions.h).
+    FormFieldReadOnly,
+    BarForm,
+    ActionHighlightFields,
+    TipHighlightFields,
+    ActionNextField,
+    ActionPreviousField,
 
     Count // not a text
 };

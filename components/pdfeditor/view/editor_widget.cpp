@@ -3,6 +3,7 @@
 #include "bar_icons.h"
 #include "edit_commands.h"
 #include "file_dialog.h"
+#include "form_actions.h"
 #include "core/texts.h"
 #include "page_box.h"
 #include "panes/search_pane.h"
@@ -86,6 +87,9 @@ EditorWidget::EditorWidget(DocumentSet* documents, QWidget* parent, PageViewOpti
     m_editCommands = new EditCommands(documents, this);
     m_viewModes = new ViewModeActions(this);
     m_print = new PrintAction(this);
+    m_forms = new FormActions(this);
+    m_forms->SetFailureSink(
+        [this](const std::string& message) { m_editCommands->ShowEditFailure(message); });
     CreateMenus();
     CreateBars();
     m_viewModes->SetBars({m_menuBar, m_barRow});
@@ -347,6 +351,10 @@ void EditorWidget::CreateBars() {
         Refresh();
     });
 
+    m_formBar = NewBar("formBar");
+    m_formBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_forms->AddTo(m_formBar);
+
     row->addStretch(1);
 }
 
@@ -386,6 +394,8 @@ void EditorWidget::Retranslate() {
     m_viewBar->setWindowTitle(Tr(TextId::BarView));
     m_zoomBar->setWindowTitle(Tr(TextId::BarPageZoom));
     m_navBar->setWindowTitle(Tr(TextId::BarPageNav));
+    m_formBar->setWindowTitle(Tr(TextId::BarForm));
+    m_forms->Retranslate();
     m_emptyHint->setText(Tr(TextId::EmptyHint));
     m_viewModes->Retranslate();
     m_print->Retranslate();
@@ -410,6 +420,9 @@ void EditorWidget::SetCommandBarVisible(CommandBar bar, bool visible) {
         break;
     case CommandBar::PageNav:
         m_navBar->setVisible(visible);
+        break;
+    case CommandBar::Form:
+        m_formBar->setVisible(visible);
         break;
     }
     bool before = false;
@@ -438,6 +451,8 @@ bool EditorWidget::IsCommandBarVisible(CommandBar bar) const {
         return !m_zoomBar->isHidden();
     case CommandBar::PageNav:
         return !m_navBar->isHidden();
+    case CommandBar::Form:
+        return !m_formBar->isHidden();
     }
     return false;
 }
@@ -527,6 +542,7 @@ void EditorWidget::FollowActive() {
         m_sidePanel->SetView(view);
         m_viewModes->SetView(view);
         m_print->SetView(view);
+        m_forms->SetView(view);
         ScheduleLayoutChanged();
     }
     Refresh();

@@ -28,6 +28,7 @@ class QToolBar;
 namespace pdfeditor {
 
 class EditCommands;
+class FormActions;
 
 class PageBox;
 class PrintAction;
@@ -35,7 +36,7 @@ class SidePanel;
 class ViewModeActions;
 class ZoomBox;
 
-enum class CommandBar { MenuBar, Standard, File, View, PageZoom, PageNav };
+enum class CommandBar { MenuBar, Standard, File, View, PageZoom, PageNav, Form };
 
 class EditorWidget : public QWidget {
     Q_OBJECT
@@ -78,6 +79,8 @@ public:
     ViewModeActions* ViewModes() const { return m_viewModes; }
     // The File menu's Print (Ctrl+P), off until the host switches it on.
     PrintAction* Printing() const { return m_print; }
+    // The form bar's Highlight Fields, Previous Field and Next Field.
+    FormActions* Forms() const { return m_forms; }
 
 signals:
     // The active view's layout settled: its zoom or zoom mode changed, it was resized, or
@@ -130,6 +133,8 @@ private:
     ViewModeActions* m_viewModes = nullptr;
     EditCommands* m_editCommands = nullptr;
     PrintAction* m_print = nullptr;
+    FormActions* m_forms = nullptr;
+    QToolBar* m_formBar = nullptr;
     QSplitter* m_splitter = nullptr;
     int m_paneWidth = 0;
     bool m_emptyHintWanted = true;
