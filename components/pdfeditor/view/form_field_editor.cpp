@@ -165,6 +165,12 @@ void FieldEditor::Start(std::optional<QPoint> click) {
         }
     } else if (m_combo && click && !m_combo->isEditable()) {
         m_combo->showPopup();
+    } else if (m_list && click) {
+        // The click that opened the list is on a row: it chooses that row, as it would in it.
+        if (QListWidgetItem* item =
+                m_list->itemAt(m_list->viewport()->mapFrom(m_list->parentWidget(), *click))) {
+            m_list->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
+        }
     }
 }
 

@@ -456,7 +456,16 @@ void FormFiller::Paint(PageView& view, QPainter& painter) {
                 continue;
             }
             for (const FieldWidget& at : m_model.OnPage(page)) {
-                if (IsFilledKind(fields[at.field].kind) && m_model.CanFill(at.field)) {
+                if (!IsFilledKind(fields[at.field].kind) || !m_model.CanFill(at.field)) {
+                    continue;
+                }
+                if (fields[at.field].kind == FieldKind::RadioGroup) {
+                    // Round buttons get a round tint, not a square behind them.
+                    painter.setPen(Qt::NoPen);
+                    painter.setBrush(kTint);
+                    painter.setRenderHint(QPainter::Antialiasing);
+                    painter.drawEllipse(ViewportRect(at));
+                } else {
                     painter.fillRect(ViewportRect(at), kTint);
                 }
             }
