@@ -153,7 +153,8 @@ int main(int argc, char** argv) {
     for (auto bar :
          {pdfeditor::CommandBar::MenuBar, pdfeditor::CommandBar::Standard,
           pdfeditor::CommandBar::File, pdfeditor::CommandBar::View, pdfeditor::CommandBar::PageZoom,
-          pdfeditor::CommandBar::PageNav, pdfeditor::CommandBar::Commenting}) {
+          pdfeditor::CommandBar::PageNav, pdfeditor::CommandBar::Commenting,
+          pdfeditor::CommandBar::Form}) {
         window.SetCommandBarVisible(bar, true);
     }
     pdfeditor::SidePanel* panes = window.Panes();

@@ -33,6 +33,9 @@ std::optional<CommandBar> BarOf(int index) {
     if (index == 9) { // "cmdbar.commenting"
         return CommandBar::Commenting;
     }
+    if (index == 14) { // "cmdbar.form"
+        return CommandBar::Form;
+    }
     return std::nullopt;
 }
 

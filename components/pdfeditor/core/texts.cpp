@@ -252,6 +252,12 @@ constexpr Entry kTexts[] = {
     {TextId::MarkupNeedsText,
      "Select some text first, then choose the tool again — or drag over text with it.",
      "请先选择文本，或使用此工具拖选文本。"},
+    {TextId::FormFieldReadOnly, "This field is read-only.", "此域为只读，不能填写。"},
+    {TextId::BarForm, "Form", "表单"},
+    {TextId::ActionHighlightFields, "&Highlight Fields", "突出显示域(&H)"},
+    {TextId::TipHighlightFields, "Tint the fields that can be filled in", "为可填写的域加上底色"},
+    {TextId::ActionNextField, "&Next Field", "下一个域(&N)"},
+    {TextId::ActionPreviousField, "&Previous Field", "上一个域(&P)"},
 };
 
 constexpr bool EveryIdInItsPlace() {

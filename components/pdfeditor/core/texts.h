@@ -229,6 +229,13 @@ enum class TextId {
     ImageStampFailed,
     BarCommenting,
     MarkupNeedsText,
+    // Filling in forms (form_filler.h, form_actions.h).
+    FormFieldReadOnly,
+    BarForm,
+    ActionHighlightFields,
+    TipHighlightFields,
+    ActionNextField,
+    ActionPreviousField,
 
     Count // not a text
 };

@@ -3,6 +3,7 @@
 #include "core/edit/edit_session.h"
 
 #include "core/texts.h"
+#include "form_filler.h"
 #include "view_settings.h"
 
 #include <QFileInfo>
@@ -105,6 +106,7 @@ void DocumentTabs::DocumentOpened(const std::shared_ptr<const Document>& documen
     PageViewOptions options = m_viewOptions;
     options.layout = ReadLayoutOptions(); // as the last choice left it
     auto* view = new PageView(document, nullptr, options);
+    new FormFiller(view); // the view's child
     const int at = insertTab(index, view, QString::fromStdString(document->FileName()));
     TranslateTab(at);
     // A modified document's tab says so; after a Save As it names the new file.

@@ -4,6 +4,7 @@
 #include "commenting_bar.h"
 #include "edit_commands.h"
 #include "file_dialog.h"
+#include "form_actions.h"
 #include "core/texts.h"
 #include "page_box.h"
 #include "panes/search_pane.h"
@@ -87,6 +88,9 @@ EditorWidget::EditorWidget(DocumentSet* documents, QWidget* parent, PageViewOpti
     m_editCommands = new EditCommands(documents, this);
     m_viewModes = new ViewModeActions(this);
     m_print = new PrintAction(this);
+    m_forms = new FormActions(this);
+    m_forms->SetFailureSink(
+        [this](const std::string& message) { m_editCommands->ShowEditFailure(message); });
     CreateMenus();
     CreateBars();
     m_viewModes->SetBars({m_menuBar, m_barRow});
@@ -350,6 +354,10 @@ void EditorWidget::CreateBars() {
         Refresh();
     });
 
+    m_formBar = NewBar("formBar");
+    m_formBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_forms->AddTo(m_formBar);
+
     row->addStretch(1);
 }
 
@@ -389,6 +397,8 @@ void EditorWidget::Retranslate() {
     m_viewBar->setWindowTitle(Tr(TextId::BarView));
     m_zoomBar->setWindowTitle(Tr(TextId::BarPageZoom));
     m_navBar->setWindowTitle(Tr(TextId::BarPageNav));
+    m_formBar->setWindowTitle(Tr(TextId::BarForm));
+    m_forms->Retranslate();
     m_emptyHint->setText(Tr(TextId::EmptyHint));
     m_viewModes->Retranslate();
     m_print->Retranslate();
@@ -416,6 +426,8 @@ void EditorWidget::SetCommandBarVisible(CommandBar bar, bool visible) {
         break;
     case CommandBar::Commenting:
         m_commentBar->setVisible(visible);
+    case CommandBar::Form:
+        m_formBar->setVisible(visible);
         break;
     }
     bool before = false;
@@ -446,6 +458,8 @@ bool EditorWidget::IsCommandBarVisible(CommandBar bar) const {
         return !m_navBar->isHidden();
     case CommandBar::Commenting:
         return !m_commentBar->isHidden();
+    case CommandBar::Form:
+        return !m_formBar->isHidden();
     }
     return false;
 }
@@ -536,6 +550,7 @@ void EditorWidget::FollowActive() {
         m_viewModes->SetView(view);
         m_commenting->Tool()->SetView(view);
         m_print->SetView(view);
+        m_forms->SetView(view);
         ScheduleLayoutChanged();
     }
     Refresh();

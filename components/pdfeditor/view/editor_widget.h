@@ -29,6 +29,7 @@ namespace pdfeditor {
 
 class CommentingBar;
 class EditCommands;
+class FormActions;
 
 class PageBox;
 class PrintAction;
@@ -36,7 +37,7 @@ class SidePanel;
 class ViewModeActions;
 class ZoomBox;
 
-enum class CommandBar { MenuBar, Standard, File, View, PageZoom, PageNav, Commenting };
+enum class CommandBar { MenuBar, Standard, File, View, PageZoom, PageNav, Commenting, Form };
 
 class EditorWidget : public QWidget {
     Q_OBJECT
@@ -81,6 +82,8 @@ public:
     ViewModeActions* ViewModes() const { return m_viewModes; }
     // The File menu's Print (Ctrl+P), off until the host switches it on.
     PrintAction* Printing() const { return m_print; }
+    // The form bar's Highlight Fields, Previous Field and Next Field.
+    FormActions* Forms() const { return m_forms; }
 
 signals:
     // The active view's layout settled: its zoom or zoom mode changed, it was resized, or
@@ -135,6 +138,8 @@ private:
     QToolBar* m_commentBar = nullptr;
     CommentingBar* m_commenting = nullptr;
     PrintAction* m_print = nullptr;
+    FormActions* m_forms = nullptr;
+    QToolBar* m_formBar = nullptr;
     QSplitter* m_splitter = nullptr;
     int m_paneWidth = 0;
     bool m_emptyHintWanted = true;

@@ -187,6 +187,14 @@ std::vector<Option> Options(QPDFFormFieldObjectHelper& field) {
     return options;
 }
 
+std::vector<std::string> DisplayNames(const std::vector<Option>& options) {
+    std::vector<std::string> names;
+    for (const Option& option : options) {
+        names.push_back(option.display);
+    }
+    return names;
+}
+
 std::vector<std::string> ExportValues(const std::vector<Option>& options) {
     std::vector<std::string> values;
     for (const Option& option : options) {
@@ -198,6 +206,54 @@ std::vector<std::string> ExportValues(const std::vector<Option>& options) {
 std::string ValueName(QPDFFormFieldObjectHelper& field) {
     QPDFObjectHandle value = field.getInheritableFieldValue("/V");
     return value.isName() ? StateName(value.getName()) : std::string();
+}
+
+// The font size a /DA sets ("/Helv 11 Tf 0 g" → 11); 0 for automatic or none.
+double FontSizeOf(const std::string& da) {
+    std::vector<std::string> tokens;
+    for (size_t i = 0; i < da.size();) {
+        while (i < da.size() && std::isspace(static_cast<unsigned char>(da[i]))) {
+            ++i;
+        }
+        size_t end = i;
+        while (end < da.size() && !std::isspace(static_cast<unsigned char>(da[end]))) {
+            ++end;
+        }
+        if (end > i) {
+            tokens.push_back(da.substr(i, end - i));
+        }
+        i = end;
+    }
+    for (size_t i = 2; i < tokens.size(); ++i) {
+        if (tokens[i] == "Tf") {
+            return std::max(0.0, std::atof(tokens[i - 1].c_str()));
+        }
+    }
+    return 0;
+}
+
+// The filling details of a field: flags, what options show, the size of its text.
+void DescribeForFilling(Field& field, FormFieldInfo& info) {
+    QPDFFormFieldObjectHelper& helper = field.helper;
+    info.multiLine = field.kind == FieldKind::Text && (field.flags & kMultiline);
+    info.password = field.kind == FieldKind::Text && (field.flags & kPassword);
+    info.editable = field.kind == FieldKind::ComboBox && (field.flags & kEdit);
+    info.multiSelect = field.kind == FieldKind::ListBox && (field.flags & kMultiSelect);
+    if (field.kind == FieldKind::Text) {
+        QPDFObjectHandle maxLength = helper.getInheritableFieldValue("/MaxLen");
+        if (maxLength.isInteger() && maxLength.getIntValue() > 0 &&
+            maxLength.getIntValue() < (1 << 30)) {
+            info.maxLength = static_cast<int>(maxLength.getIntValue());
+        }
+    }
+    if (field.kind == FieldKind::ListBox || field.kind == FieldKind::ComboBox) {
+        info.optionNames = DisplayNames(Options(helper));
+    }
+    std::string da;
+    if (!field.widgets.empty()) {
+        da = Utf8(field.widgets.front().getObjectHandle().getKey("/DA"));
+    }
+    info.fontSize = FontSizeOf(da.empty() ? helper.getDefaultAppearance() : da);
 }
 
 FormFieldInfo Describe(Field& field) {
@@ -947,9 +1003,42 @@ void RegenerateAppearances(QPDF& pdf, Field& field) {
 
 std::vector<FormFieldInfo> ReadFormFields(QPDF& pdf) {
     try {
+        std::vector<Field> fields = CollectFields(pdf);
+        // Which page each widget is on: the page whose /Annots lists it (/P is optional).
+        std::map<QPDFObjGen, int> pages;
+        if (!fields.empty()) {
+            int index = 0;
+            for (QPDFObjectHandle page : pdf.getAllPages()) {
+                QPDFObjectHandle annotations = page.getKey("/Annots");
+                if (annotations.isArray()) {
+                    for (auto& annotation : annotations.aitems()) {
+                        if (annotation.isIndirect()) {
+                            pages.emplace(annotation.getObjGen(), index);
+                        }
+                    }
+                }
+                ++index;
+            }
+        }
         std::vector<FormFieldInfo> result;
-        for (Field& field : CollectFields(pdf)) {
-            result.push_back(Describe(field));
+        for (Field& field : fields) {
+            FormFieldInfo info = Describe(field);
+            DescribeForFilling(field, info);
+            for (auto& widget : field.widgets) {
+                FormWidgetInfo where;
+                const auto page = pages.find(widget.getObjectHandle().getObjGen());
+                where.page = page == pages.end() ? -1 : page->second;
+                const QPDFObjectHandle::Rectangle rect = widget.getRect();
+                where.left = std::min(rect.llx, rect.urx);
+                where.right = std::max(rect.llx, rect.urx);
+                where.bottom = std::min(rect.lly, rect.ury);
+                where.top = std::max(rect.lly, rect.ury);
+                if (field.kind == FieldKind::CheckBox || field.kind == FieldKind::RadioGroup) {
+                    where.onState = OnState(widget);
+                }
+                info.widgets.push_back(std::move(where));
+            }
+            result.push_back(std::move(info));
         }
         return result;
     } catch (...) {

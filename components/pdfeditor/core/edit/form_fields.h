@@ -31,6 +31,17 @@ struct FieldValue {
     std::vector<std::string> choices; // ListBox/ComboBox: the selected option(s), export values
 };
 
+// One widget of a field: where it is on which page, and the state it stands for.
+struct FormWidgetInfo {
+    int page = -1; // 0-based; -1 when no page lists it among its annotations
+    // /Rect in PDF points, normalised (left < right, bottom < top).
+    double left = 0;
+    double bottom = 0;
+    double right = 0;
+    double top = 0;
+    std::string onState; // CheckBox, RadioGroup: the name of its on state; "" for none
+};
+
 struct FormFieldInfo {
     std::string name; // fully qualified, UTF-8, as Poppler's FormField::fullyQualifiedName
     FieldKind kind = FieldKind::Other;
@@ -38,6 +49,15 @@ struct FormFieldInfo {
     FieldValue value;                 // as the file holds it now
     std::vector<std::string> options; // ListBox/ComboBox export values, in order
     std::vector<std::string> states;  // RadioGroup: the buttons' on-state names
+    // What filling in needs to offer the right editor.
+    std::vector<std::string> optionNames; // ListBox/ComboBox: what each option shows
+    bool multiLine = false;               // Text
+    bool password = false;                // Text
+    int maxLength = 0;                    // Text: at most this many characters; 0 for no limit
+    bool editable = false;                // ComboBox: takes typed text as well as its options
+    bool multiSelect = false;             // ListBox
+    double fontSize = 0;                  // as /DA says, in points; 0 for automatic
+    std::vector<FormWidgetInfo> widgets;  // in the field's order
 };
 
 // Every terminal field, in the order of the form's /Fields tree. Never throws.
