@@ -150,11 +150,10 @@ int main(int argc, char** argv) {
     pdfeditor::DocumentSet documents;
     pdfeditor::EditorWidget window(&documents);
     window.setWindowTitle(QStringLiteral("pdf-preview"));
-    for (auto bar :
-         {pdfeditor::CommandBar::MenuBar, pdfeditor::CommandBar::Standard,
-          pdfeditor::CommandBar::File, pdfeditor::CommandBar::View, pdfeditor::CommandBar::PageZoom,
-          pdfeditor::CommandBar::PageNav, pdfeditor::CommandBar::Commenting,
-          pdfeditor::CommandBar::Form}) {
+    for (auto bar : {pdfeditor::CommandBar::MenuBar, pdfeditor::CommandBar::Standard,
+                     pdfeditor::CommandBar::File, pdfeditor::CommandBar::View,
+                     pdfeditor::CommandBar::PageZoom, pdfeditor::CommandBar::PageNav,
+                     pdfeditor::CommandBar::Commenting, pdfeditor::CommandBar::Form}) {
         window.SetCommandBarVisible(bar, true);
     }
     pdfeditor::SidePanel* panes = window.Panes();

@@ -426,6 +426,7 @@ void EditorWidget::SetCommandBarVisible(CommandBar bar, bool visible) {
         break;
     case CommandBar::Commenting:
         m_commentBar->setVisible(visible);
+        break;
     case CommandBar::Form:
         m_formBar->setVisible(visible);
         break;
