@@ -1,6 +1,14 @@
 // The program's main window as the entry point makes it, with the real editor component and
 // start page: the command line's document, opening requests, drops, long paths and the start
 // page following the window.
+#include <win32/hosted_control.h>
+
+#include <QAbstractScrollArea>
+#include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QWidget>
+
 #include "page_test_support.h"
 #include "sample_files.h"
 
@@ -116,6 +124,62 @@ TEST_F(MainWindowDocuments, AnOpenRequestShowsTheDocumentAndEntersTheHistory) {
 
     m_window->Editor()->CloseActiveDoc();
     EXPECT_TRUE(PageShown()) << "the last document closed: the start page is back";
+}
+
+// The person draws a rectangle with the editor's commenting tool, then closes the window: asked
+// about the unsaved change, confirm keeps the window and the document; cancel closes it.
+TEST_F(MainWindowDocuments, ClosingWithAnUnsavedEditAsksAndConfirmKeepsEditing) {
+    testsupport::ScopedEnv journals("PDFEDITOR_JOURNAL_DIR", m_files.Folder() + "/journal");
+    const std::string file = m_files.TextPages("draft.pdf", 1);
+    OpenPath(testsupport::WindowsPathOf(file));
+    ASSERT_EQ(DocumentCount(), 1);
+    SetWindowPos(m_window->GetHWND(), nullptr, 0, 0, 1200, 800, SWP_NOZORDER);
+    Pump();
+
+    void* hosted = nullptr;
+    ASSERT_EQ(m_window->Editor()->QueryInterface(IID_IHostedWidget, &hosted), S_OK);
+    void* object = nullptr;
+    ASSERT_EQ(static_cast<IHostedWidget*>(hosted)->GetWidget(&object), S_OK);
+    static_cast<IUnknown*>(hosted)->Release();
+    auto* editor = static_cast<QWidget*>(object);
+    QAbstractScrollArea* view = nullptr;
+    for (QAbstractScrollArea* area : editor->findChildren<QAbstractScrollArea*>()) {
+        if (QLatin1String(area->metaObject()->className()) ==
+            QLatin1String("pdfeditor::PageView")) {
+            view = area;
+        }
+    }
+    ASSERT_NE(view, nullptr);
+    auto* rectangle = editor->findChild<QAction*>(QStringLiteral("toolRectangle"));
+    ASSERT_NE(rectangle, nullptr);
+    rectangle->trigger();
+    QWidget* port = view->viewport();
+    const QPoint from = port->rect().center() - QPoint(50, 30);
+    const QPoint to = port->rect().center() + QPoint(50, 30);
+    for (auto [type, at, button, buttons] :
+         {std::tuple{QEvent::MouseButtonPress, from, Qt::LeftButton,
+                     Qt::MouseButtons(Qt::LeftButton)},
+          {QEvent::MouseMove, to, Qt::NoButton, Qt::MouseButtons(Qt::LeftButton)},
+          {QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::MouseButtons(Qt::NoButton)}}) {
+        QMouseEvent event(type, at, port->mapToGlobal(at), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(port, &event);
+    }
+    ASSERT_TRUE(m_window->EventSink().AnyDocumentModified());
+
+    DuiLib::CControlUI* close = m_window->PaintManager().FindControl(L"closebtn");
+    ASSERT_NE(close, nullptr);
+    std::wstring said;
+    ASSERT_TRUE(AnswerMessageBox(L"okbtn", &said, [&] { Click(*m_window, close); }));
+    EXPECT_EQ(said, L"当前修改的文件尚未保存,确定则继续编辑,取消则退出?");
+    Pump();
+    EXPECT_TRUE(IsWindow(m_window->GetHWND())) << "confirm keeps editing";
+    EXPECT_EQ(DocumentCount(), 1);
+    EXPECT_TRUE(m_window->EventSink().AnyDocumentModified());
+
+    HWND main = m_window->GetHWND();
+    ASSERT_TRUE(AnswerMessageBox(L"cancelbtn", &said, [&] { Click(*m_window, close); }));
+    Pump();
+    EXPECT_FALSE(IsWindow(main)) << "cancel quits";
 }
 
 TEST_F(MainWindowDocuments, APathTooLongForTheBufferIsRefusedNotCut) {
