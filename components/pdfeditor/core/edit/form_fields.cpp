@@ -208,8 +208,8 @@ std::string ValueName(QPDFFormFieldObjectHelper& field) {
     return value.isName() ? StateName(value.getName()) : std::string();
 }
 
-// The font size a /DA sets ("/Helv 11 Tf 0 g" → 11); 0 for automatic or none.
-double FontSizeOf(const std::string& da) {
+// A /DA string's words, split at white space.
+std::vector<std::string> Tokens(const std::string& da) {
     std::vector<std::string> tokens;
     for (size_t i = 0; i < da.size();) {
         while (i < da.size() && std::isspace(static_cast<unsigned char>(da[i]))) {
@@ -224,6 +224,12 @@ double FontSizeOf(const std::string& da) {
         }
         i = end;
     }
+    return tokens;
+}
+
+// The font size a /DA sets ("/Helv 11 Tf 0 g" → 11); 0 for automatic or none.
+double FontSizeOf(const std::string& da) {
+    const std::vector<std::string> tokens = Tokens(da);
     for (size_t i = 2; i < tokens.size(); ++i) {
         if (tokens[i] == "Tf") {
             return std::max(0.0, std::atof(tokens[i - 1].c_str()));
@@ -422,20 +428,7 @@ Font FontFor(QPDF& pdf, Field& field, QPDFAnnotationObjectHelper& widget) {
     if (da.empty()) {
         da = field.helper.getDefaultAppearance();
     }
-    std::vector<std::string> tokens;
-    for (size_t i = 0; i < da.size();) {
-        while (i < da.size() && std::isspace(static_cast<unsigned char>(da[i]))) {
-            ++i;
-        }
-        size_t end = i;
-        while (end < da.size() && !std::isspace(static_cast<unsigned char>(da[end]))) {
-            ++end;
-        }
-        if (end > i) {
-            tokens.push_back(da.substr(i, end - i));
-        }
-        i = end;
-    }
+    std::vector<std::string> tokens = Tokens(da);
     std::string name;
     for (size_t i = 0; i < tokens.size(); ++i) {
         if (tokens[i] == "Tf" && i >= 2 && tokens[i - 2].size() > 1 && tokens[i - 2][0] == '/') {
