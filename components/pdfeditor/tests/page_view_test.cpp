@@ -6,6 +6,7 @@
 #include "sample_files.h"
 
 #include <QLabel>
+#include <QRegion>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -222,6 +223,51 @@ TEST_F(PageViewTest, CacheStaysWithinItsBudgetWhileScrollingThroughManyPages) {
     }
     EXPECT_GE(rendered.size(), 7u);
     EXPECT_GE(view->Cache().Count(), 1);
+}
+
+} // namespace
+} // namespace pdfeditor
+
+namespace pdfeditor {
+namespace {
+
+// Past the size a page renders whole, the part in view comes in tiles at full resolution: text
+// stays sharp at 1600 % and no picture of the whole page at that size is ever made.
+TEST_F(PageViewTest, APageTooLargeToRenderWholeShowsItsVisiblePartInSharpTiles) {
+    auto view = Show(m_files.TextPages("large.pdf", 2));
+    view->SetZoom(PageView::kMaxZoom);
+    const int full = int(std::lround(view->PageRect(0).width() * view->devicePixelRatioF()));
+    const int page = view->CurrentPage();
+    ASSERT_TRUE(pdftest::WaitUntil([&] {
+        return view->Tiles().Count() > 0 && !view->Tiles().Of(page, full).empty() &&
+               view->Cache().Count() > 0;
+    }));
+    // The tiles cover the viewport's part of the page, every one at the page's full width.
+    const std::vector<std::pair<QRect, const QImage*>> tiles = view->Tiles().Of(page, full);
+    const double ratio = view->devicePixelRatioF();
+    const QRect viewport = view->viewport()->rect();
+    QRegion covered;
+    for (const auto& [region, image] : tiles) {
+        EXPECT_LE(region.width(), PageTiles::kSide);
+        EXPECT_EQ(image->width(), region.width());
+        covered += QRect(view->ToViewport(page, QPointF(0, 0)).toPoint() +
+                             QPoint(int(region.x() / ratio), int(region.y() / ratio)),
+                         QSize(int(region.width() / ratio) + 1, int(region.height() / ratio) + 1));
+    }
+    const QRect pageShown =
+        QRect(view->ToViewport(page, QPointF(0, 0)).toPoint(), view->PageRect(page).size());
+    EXPECT_TRUE(covered.contains(viewport.intersected(pageShown).adjusted(1, 1, -1, -1)));
+    // What is in memory stays about a screenful of tiles, and the whole page renders capped.
+    EXPECT_LT(view->Tiles().Bytes(), qint64(viewport.width() + 2 * PageTiles::kSide) *
+                                         (viewport.height() + 2 * PageTiles::kSide) * 4 * ratio *
+                                         ratio);
+    EXPECT_LT(view->Cache().Bytes(), qint64(40) * 1024 * 1024);
+
+    // Back to a size that renders whole: the tiles go.
+    view->SetZoomMode(PageView::ZoomMode::FitWidth);
+    ASSERT_TRUE(pdftest::WaitUntil([&] { return !view->RenderedImage(0).isNull(); }));
+    QApplication::processEvents();
+    EXPECT_EQ(view->Tiles().Count(), 0);
 }
 
 } // namespace

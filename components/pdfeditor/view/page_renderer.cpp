@@ -32,13 +32,23 @@ PageRenderer::~PageRenderer() {
     }
 }
 
+PageRenderer::Key PageRenderer::KeyOf(const RenderRequest& request, int layerVersion) {
+    const bool part = !request.region.isEmpty();
+    return Key{request.page,
+               request.width,
+               request.quarterTurns,
+               layerVersion,
+               part ? request.region.x() : -1,
+               part ? request.region.y() : -1};
+}
+
 void PageRenderer::SetWanted(const std::vector<RenderRequest>& requests) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_queue.clear();
         m_wanted.clear();
         for (const RenderRequest& request : requests) {
-            const Key key{request.page, request.width, request.quarterTurns, m_layerVersion};
+            const Key key = KeyOf(request, m_layerVersion);
             m_wanted.insert(key);
             if (!m_inProgress.count(key)) {
                 m_queue.push_back(request);
@@ -117,8 +127,7 @@ void PageRenderer::Work() {
             if (layerVersion != appliedVersion || reload) {
                 layers = std::make_unique<LayerState>(m_layers);
             }
-            m_inProgress.insert(
-                Key{request.page, request.width, request.quarterTurns, layerVersion});
+            m_inProgress.insert(KeyOf(request, layerVersion));
             ++m_busy;
         }
         if (reload) {
@@ -137,7 +146,7 @@ void PageRenderer::Work() {
             }
             appliedVersion = layerVersion;
         }
-        Abort abort{this, Key{request.page, request.width, request.quarterTurns, layerVersion}};
+        Abort abort{this, KeyOf(request, layerVersion)};
         QElapsedTimer timer;
         timer.start();
         QImage image;
@@ -146,8 +155,11 @@ void PageRenderer::Work() {
                 const double dpi = request.width * 72.0 / std::max(1.0, request.pageWidth);
                 const auto rotation =
                     static_cast<Poppler::Page::Rotation>(request.quarterTurns & 3);
-                image = page->renderToImage(dpi, dpi, -1, -1, -1, -1, rotation, nullptr, nullptr,
-                                            &PageRenderer::ShouldAbort,
+                const QRect& r = request.region;
+                const bool part = !r.isEmpty();
+                image = page->renderToImage(dpi, dpi, part ? r.x() : -1, part ? r.y() : -1,
+                                            part ? r.width() : -1, part ? r.height() : -1, rotation,
+                                            nullptr, nullptr, &PageRenderer::ShouldAbort,
                                             QVariant::fromValue(static_cast<void*>(&abort)));
             }
         }
@@ -186,6 +198,10 @@ void PageRenderer::Deliver(const RenderRequest& request, int layerVersion, QImag
     const int page = request.page;
     const int width = request.width;
     const int turns = request.quarterTurns;
+    const QRect region = request.region;
+    if (image.isNull() && !region.isEmpty()) {
+        return; // a tile that did not render: the whole page's picture stays under it
+    }
     if (image.isNull()) {
         win32::Trace("editor", "render %s page %d: no image", m_path.c_str(), page + 1);
         QMetaObject::invokeMethod(
@@ -201,10 +217,10 @@ void PageRenderer::Deliver(const RenderRequest& request, int layerVersion, QImag
     image.setDevicePixelRatio(request.pixelRatio);
     QMetaObject::invokeMethod(
         this,
-        [this, page, width, image, turns, layerVersion] {
+        [this, page, width, image, turns, region, layerVersion] {
             // Posted before a SetLayers that the receiver has seen: it shows the old layers.
             if (IsCurrent(layerVersion)) {
-                emit Rendered(page, width, image, turns);
+                emit Rendered(page, width, image, turns, region);
             }
         },
         Qt::QueuedConnection);

@@ -10,6 +10,7 @@
 
 #include <QImage>
 #include <QObject>
+#include <QRect>
 
 #include <QByteArray>
 
@@ -31,6 +32,9 @@ struct RenderRequest {
     double pageWidth = 0; // in points, to turn the width into a resolution
     qreal pixelRatio = 1; // given to the image, so that it paints at its logical size
     int quarterTurns = 0; // clockwise, as the view shows the page; pageWidth is the shown width
+    // A part of the page at `width` (device pixels of the whole page, (0, 0) its top left), for
+    // the tiles of a page too large to render whole; empty for the whole page.
+    QRect region = QRect();
 };
 
 class PageRenderer : public QObject {
@@ -54,14 +58,15 @@ public:
 
 signals:
     // Delivered on the renderer's own thread (queued from the workers).
-    void Rendered(int page, int width, const QImage& image, int quarterTurns);
+    void Rendered(int page, int width, const QImage& image, int quarterTurns, const QRect& region);
     // The page cannot be rendered at all (Poppler gave no image); the reason is traced.
     void Failed(int page, int width, int quarterTurns);
 
 private:
-    // Page, width, turns and the layer version it renders under: a page turned, or shown
-    // with other layers, renders anew even at the same width.
-    using Key = std::tuple<int, int, int, int>;
+    // Page, width, turns and the layer version it renders under (a page turned, or shown with
+    // other layers, renders anew even at the same width), and a tile's place.
+    using Key = std::tuple<int, int, int, int, int, int>;
+    static Key KeyOf(const RenderRequest& request, int layerVersion);
     struct Abort {
         PageRenderer* renderer;
         Key key;

@@ -27,7 +27,8 @@ namespace {
 
 // Above this a page renders smaller and paints scaled up: a 1600 % view of a poster must not
 // ask for gigabytes.
-constexpr double kMaxRenderPixels = 16e6;
+// Past this a page renders whole at a capped resolution and its part in view in tiles.
+constexpr double kMaxRenderPixels = 8e6;
 constexpr double kZoomSteps[] = {0.1, 0.25, 0.5, 0.75, 1.0, 1.25, 1.5,
                                  2.0, 3.0,  4.0, 6.0,  8.0, 12.0, 16.0};
 const QColor kDesk(0x52, 0x56, 0x59);
@@ -173,6 +174,7 @@ void PageView::SetLayers(LayerState layers) {
     m_layers = std::move(layers);
     m_renderer->SetLayers(m_layers);
     m_cache.Clear();
+    m_tiles.Clear();
     m_failed.clear();
     RequestRenders();
     viewport()->update();
@@ -299,6 +301,7 @@ bool PageView::SetRotation(int degrees) {
     m_turns = turns;
     // Pictures of the other rotation are of no use, even where the width is the same.
     m_cache.Clear();
+    m_tiles.Clear();
     m_failed.clear();
     Rearrange();
     return true;
@@ -343,6 +346,48 @@ void PageView::PlaceIndicator() {
     m_indicator->raise();
 }
 
+int PageView::FullWidth(int page) const {
+    return std::max(1, int(std::lround(PageRect(page).width() * devicePixelRatioF())));
+}
+
+void PageView::RequestTiles(int first, int last, std::vector<RenderRequest>* requests) {
+    const double ratio = devicePixelRatioF();
+    const int dx = m_layout.Content().width() < viewport()->width()
+                       ? (viewport()->width() - m_layout.Content().width()) / 2
+                       : -horizontalScrollBar()->value();
+    const QRect shown(-dx, verticalScrollBar()->value(), viewport()->width(), viewport()->height());
+    std::map<int, int> keep;
+    for (int page = first; page <= last; ++page) {
+        const int full = FullWidth(page);
+        if (full <= RenderWidth(page)) {
+            continue;
+        }
+        keep[page] = full;
+        const QRect rect = PageRect(page);
+        const QRect visible = shown.intersected(rect).translated(-rect.topLeft());
+        const QRect scaled(QPoint(int(visible.left() * ratio), int(visible.top() * ratio)),
+                           QPoint(int(std::ceil((visible.right() + 1) * ratio)) - 1,
+                                  int(std::ceil((visible.bottom() + 1) * ratio)) - 1));
+        const QSize size(full, std::max(1, int(std::lround(rect.height() * ratio))));
+        const double shownWidth = RotatedSize(m_points[size_t(page)], m_turns).width();
+        for (const QRect& tile : PageTiles::Cover(scaled, size)) {
+            if (!m_tiles.Has(page, full, tile)) {
+                requests->push_back(RenderRequest{page, full, shownWidth, ratio, m_turns, tile});
+            }
+        }
+    }
+    m_tiles.KeepOnly(keep);
+}
+
+void PageView::PaintTiles(QPainter& painter, int page, const QRect& rect) const {
+    const double ratio = devicePixelRatioF();
+    for (const auto& [region, image] : m_tiles.Of(page, FullWidth(page))) {
+        const QRectF target(rect.left() + region.left() / ratio, rect.top() + region.top() / ratio,
+                            region.width() / ratio, region.height() / ratio);
+        painter.drawImage(target, *image);
+    }
+}
+
 int PageView::RenderWidth(int page) const {
     const QRect rect = PageRect(page);
     const double ratio = devicePixelRatioF();
@@ -385,12 +430,22 @@ void PageView::RequestRenders() {
             continue;
         }
         const double shownWidth = RotatedSize(m_points[size_t(page)], m_turns).width();
-        requests.push_back(RenderRequest{page, width, shownWidth, devicePixelRatioF(), m_turns});
+        requests.push_back(
+            RenderRequest{page, width, shownWidth, devicePixelRatioF(), m_turns, QRect()});
     }
+    RequestTiles(first, last, &requests);
     m_renderer->SetWanted(requests);
 }
 
-void PageView::OnRendered(int page, int width, const QImage& image, int quarterTurns) {
+void PageView::OnRendered(int page, int width, const QImage& image, int quarterTurns,
+                          const QRect& region) {
+    if (!region.isEmpty()) {
+        if (width == FullWidth(page) && quarterTurns == m_turns) {
+            m_tiles.Insert(page, width, region, image);
+            viewport()->update();
+        }
+        return;
+    }
     if (width != RenderWidth(page) || quarterTurns != m_turns) {
         return; // the zoom or the rotation changed while it rendered
     }
@@ -472,6 +527,7 @@ void PageView::paintEvent(QPaintEvent*) {
         } else if (const QImage* older = m_cache.FindAnyWidth(i)) {
             painter.drawImage(rect, *older);
         }
+        PaintTiles(painter, i, rect);
         painter.setPen(kBorder);
         painter.drawRect(rect.adjusted(0, 0, -1, -1));
         PaintHits(painter, i, rect);
@@ -768,6 +824,7 @@ void PageView::OnEdited(const std::vector<int>& pages) {
     for (int page : pages) {
         // The page as it was stays on screen until its new picture is in.
         m_cache.MarkStale(page);
+        m_tiles.ClearPage(page);
         for (auto it = m_failed.begin(); it != m_failed.end();) {
             it = it->first == page ? m_failed.erase(it) : std::next(it);
         }

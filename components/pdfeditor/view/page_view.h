@@ -28,6 +28,8 @@
 #include "core/layers.h"
 #include "core/page_links.h"
 #include "page_cache.h"
+#include "page_renderer.h"
+#include "page_tiles.h"
 #include "page_layout.h"
 
 #include <QAbstractScrollArea>
@@ -115,6 +117,7 @@ public:
     // Whether the page failed to render at the current zoom.
     bool RenderFailed(int page) const;
     const PageCache& Cache() const { return m_cache; }
+    const PageTiles& Tiles() const { return m_tiles; }
 
     // The layers' visibility in this view; empty while it is the file's own.
     const LayerState& Layers() const { return m_layers; }
@@ -234,7 +237,14 @@ private:
     void LeaveRow(bool forward);
     // Lays out anew after the arrangement changed, keeping the current page at the top.
     void Rearrange();
-    void OnRendered(int page, int width, const QImage& image, int quarterTurns);
+    void OnRendered(int page, int width, const QImage& image, int quarterTurns,
+                    const QRect& region);
+    // The page's width in device pixels at full resolution; wider than RenderWidth when the
+    // page is too large to render whole, and then its part in view comes in tiles.
+    int FullWidth(int page) const;
+    // Asks for the tiles of the pages in view that need them, after `requests`.
+    void RequestTiles(int first, int last, std::vector<RenderRequest>* requests);
+    void PaintTiles(QPainter& painter, int page, const QRect& rect) const;
     void OnFailed(int page, int width, int quarterTurns);
     void OnEdited(const std::vector<int>& pages);
     // The top-left of the page's rectangle on the viewport.
@@ -257,6 +267,7 @@ private:
     std::shared_ptr<const Document> m_document;
     PageViewOptions m_options;
     PageCache m_cache;
+    PageTiles m_tiles;
     std::unique_ptr<PageRenderer> m_renderer;
     std::set<std::pair<int, int>> m_failed;
     std::vector<PageTool*> m_tools; // the most recently added last
