@@ -95,9 +95,8 @@ int Usage() {
 }
 
 constexpr const char* kPaneNames[] = {
-    "thumbnails", "bookmarks", "contents",   "attachments", "signatures", "comments",
-    "layers",     "named",     "properties", "search",      "panzoom",    "stamps",
-    "styles",
+    "thumbnails", "bookmarks",  "contents", "attachments", "signatures", "comments", "layers",
+    "named",      "properties", "search",   "panzoom",     "stamps",     "styles",
 };
 static_assert(std::size(kPaneNames) == size_t(pdfeditor::PaneKind::Count));
 
@@ -152,11 +151,11 @@ int main(int argc, char** argv) {
     pdfeditor::DocumentSet documents;
     pdfeditor::EditorWidget window(&documents);
     window.setWindowTitle(QStringLiteral("pdf-preview"));
-    for (auto bar : {pdfeditor::CommandBar::MenuBar, pdfeditor::CommandBar::Standard,
-                     pdfeditor::CommandBar::File, pdfeditor::CommandBar::View,
-                     pdfeditor::CommandBar::PageZoom, pdfeditor::CommandBar::PageNav,
-                     pdfeditor::CommandBar::Commenting, pdfeditor::CommandBar::Form,
-                     pdfeditor::CommandBar::Properties}) {
+    for (auto bar :
+         {pdfeditor::CommandBar::MenuBar, pdfeditor::CommandBar::Standard,
+          pdfeditor::CommandBar::File, pdfeditor::CommandBar::View, pdfeditor::CommandBar::PageZoom,
+          pdfeditor::CommandBar::PageNav, pdfeditor::CommandBar::Commenting,
+          pdfeditor::CommandBar::Form, pdfeditor::CommandBar::Properties}) {
         window.SetCommandBarVisible(bar, true);
     }
     pdfeditor::SidePanel* panes = window.Panes();

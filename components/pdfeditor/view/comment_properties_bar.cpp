@@ -97,8 +97,7 @@ const QString kPoints = QStringLiteral("%1 pt");
 
 } // namespace
 
-CommentPropertiesBar::CommentPropertiesBar(QToolBar* bar, CommentingBar* commenting,
-                                           QWidget* owner)
+CommentPropertiesBar::CommentPropertiesBar(QToolBar* bar, CommentingBar* commenting, QWidget* owner)
     : QObject(bar), m_commenting(commenting), m_owner(owner), m_bar(bar) {
     m_subject = new QLabel(bar);
     m_subject->setObjectName(QStringLiteral("propertiesSubject"));

@@ -58,10 +58,9 @@ QPixmap StampsPane::Picture(const std::string& name, const QColor& color, QSize 
     font.setPixelSize(100);
     const QFontMetricsF metrics(font);
     // A short label is held to the long ones' height, so that the palette reads as one set.
-    const double scale =
-        std::min({(box.width() - 2 * margin) / metrics.horizontalAdvance(caption),
-                  (box.height() - 2 * margin) / metrics.capHeight(),
-                  box.height() * 0.36 / metrics.capHeight()});
+    const double scale = std::min({(box.width() - 2 * margin) / metrics.horizontalAdvance(caption),
+                                   (box.height() - 2 * margin) / metrics.capHeight(),
+                                   box.height() * 0.36 / metrics.capHeight()});
     font.setPixelSize(std::max(1, int(100 * scale)));
     painter.setFont(font);
     painter.setPen(color);
