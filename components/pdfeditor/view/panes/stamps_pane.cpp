@@ -79,7 +79,8 @@ StampsPane::StampsPane(QWidget* parent) : Pane(parent) {
     m_list->setSpacing(3);
     m_list->setUniformItemSizes(false);
     m_list->setStyleSheet(
-        QStringLiteral("QListWidget::item { border-radius: 4px; padding: 2px 6px; }"
+        QStringLiteral("QListWidget { show-decoration-selected: 1; }"
+                       " QListWidget::item { border-radius: 4px; padding: 2px 6px; }"
                        " QListWidget::item:hover { background: #eef1f4; }"
                        " QListWidget::item:selected { background: #d2e3fc; color: #202124; }"));
     for (const char* name : kStandardStamps) {
@@ -157,7 +158,11 @@ void StampsPane::Follow() {
             }
             continue;
         }
-        item->setIcon(QIcon(Picture(name, color, kPictureSize, ratio)));
+        // The stamp keeps its own colour when marked; only the row's background says so.
+        const QPixmap picture = Picture(name, color, kPictureSize, ratio);
+        QIcon icon(picture);
+        icon.addPixmap(picture, QIcon::Selected);
+        item->setIcon(icon);
         item->setToolTip(StampCaption(name));
         if (creating && tool->Kind() == AnnotationKind::Stamp && tool->StampName() == name) {
             armed = item;
