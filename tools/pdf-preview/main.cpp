@@ -6,7 +6,8 @@
 //               [--print] FILE...
 //
 // Every pane's button is in the side panel; --pane opens one at start (thumbnails, bookmarks,
-// contents, attachments, signatures, comments, named, properties, search) and --find searches
+// contents, attachments, signatures, comments, named, properties, search, panzoom,
+// stamps, styles) and --find searches
 // the active document for a text in the search pane. --lang sets the interface language (the
 // locale's otherwise). --select-all selects the whole text of the active document, as Ctrl+A
 // does. File, Print (Ctrl+P) is switched on; --print opens its dialog at start. Without
@@ -94,8 +95,8 @@ int Usage() {
 }
 
 constexpr const char* kPaneNames[] = {
-    "thumbnails", "bookmarks", "contents",   "attachments", "signatures", "comments",
-    "layers",     "named",     "properties", "search",      "panzoom",
+    "thumbnails", "bookmarks",  "contents", "attachments", "signatures", "comments", "layers",
+    "named",      "properties", "search",   "panzoom",     "stamps",     "styles",
 };
 static_assert(std::size(kPaneNames) == size_t(pdfeditor::PaneKind::Count));
 
@@ -150,10 +151,11 @@ int main(int argc, char** argv) {
     pdfeditor::DocumentSet documents;
     pdfeditor::EditorWidget window(&documents);
     window.setWindowTitle(QStringLiteral("pdf-preview"));
-    for (auto bar : {pdfeditor::CommandBar::MenuBar, pdfeditor::CommandBar::Standard,
-                     pdfeditor::CommandBar::File, pdfeditor::CommandBar::View,
-                     pdfeditor::CommandBar::PageZoom, pdfeditor::CommandBar::PageNav,
-                     pdfeditor::CommandBar::Commenting, pdfeditor::CommandBar::Form}) {
+    for (auto bar :
+         {pdfeditor::CommandBar::MenuBar, pdfeditor::CommandBar::Standard,
+          pdfeditor::CommandBar::File, pdfeditor::CommandBar::View, pdfeditor::CommandBar::PageZoom,
+          pdfeditor::CommandBar::PageNav, pdfeditor::CommandBar::Commenting,
+          pdfeditor::CommandBar::Form, pdfeditor::CommandBar::Properties}) {
         window.SetCommandBarVisible(bar, true);
     }
     pdfeditor::SidePanel* panes = window.Panes();

@@ -33,19 +33,21 @@ std::optional<CommandBar> BarOf(int index) {
     if (index == 9) { // "cmdbar.commenting"
         return CommandBar::Commenting;
     }
+    if (index == 11) { // "cmdbar.properties"
+        return CommandBar::Properties;
+    }
     if (index == 14) { // "cmdbar.form"
         return CommandBar::Form;
     }
     return std::nullopt;
 }
 
-// The side panel's pane for a pane of the vocabulary; Count for the ones that come with
-// editing (stamps, comment styles).
+// The side panel's pane for a pane of the vocabulary.
 PaneKind PaneOf(int index) {
     constexpr PaneKind kPanes[] = {
         PaneKind::Thumbnails, PaneKind::Bookmarks, PaneKind::Contents, PaneKind::Attachments,
         PaneKind::Signatures, PaneKind::Comments,  PaneKind::Layers,   PaneKind::NamedDests,
-        PaneKind::Properties, PaneKind::Search,    PaneKind::Count,    PaneKind::Count,
+        PaneKind::Properties, PaneKind::Search,    PaneKind::Stamps,   PaneKind::CommentStyles,
         PaneKind::PanZoom,
     };
     return index >= 0 && index < int(std::size(kPanes)) ? kPanes[index] : PaneKind::Count;

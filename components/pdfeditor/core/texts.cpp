@@ -258,6 +258,17 @@ constexpr Entry kTexts[] = {
     {TextId::TipHighlightFields, "Tint the fields that can be filled in", "为可填写的域加上底色"},
     {TextId::ActionNextField, "&Next Field", "下一个域(&N)"},
     {TextId::ActionPreviousField, "&Previous Field", "上一个域(&P)"},
+    {TextId::PaneStamps, "Stamps", "图章"},
+    {TextId::PaneCommentStyles, "Comment Styles", "注释样式"},
+    {TextId::StampPicture, "Picture…", "图片…"},
+    {TextId::StampsHint, "Choose a stamp, then click the page where it goes.",
+     "选择一个图章，然后在页面上单击要放置的位置。"},
+    {TextId::StylesHint, "What each tool draws with next; kept for the next time.",
+     "每个工具下次使用的样式，关闭后仍会保留。"},
+    {TextId::BarProperties, "Properties", "属性"},
+    {TextId::PropertiesOfSelected, "Selected comment", "所选注释"},
+    {TextId::PropertiesOfTool, "%1 tool", "%1工具"},
+    {TextId::StylesSizeHeader, "Width / Size", "线宽/字号"},
 };
 
 constexpr bool EveryIdInItsPlace() {

@@ -236,6 +236,17 @@ enum class TextId {
     TipHighlightFields,
     ActionNextField,
     ActionPreviousField,
+    // The stamps and comment styles panes and the properties bar (stamps_pane.h,
+    // comment_styles_pane.h, comment_properties_bar.h).
+    PaneStamps,
+    PaneCommentStyles,
+    StampPicture,
+    StampsHint,
+    StylesHint,
+    BarProperties,
+    PropertiesOfSelected,
+    PropertiesOfTool,
+    StylesSizeHeader,
 
     Count // not a text
 };

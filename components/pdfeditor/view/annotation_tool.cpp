@@ -135,6 +135,7 @@ AnnotationStyle AnnotationTool::Style(AnnotationKind kind) const {
 
 void AnnotationTool::SetStyle(AnnotationKind kind, const AnnotationStyle& style) {
     WriteCommentStyle(kind, style);
+    emit StyleChanged(kind);
 }
 
 bool AnnotationTool::Apply(EditOperation op) {

@@ -77,6 +77,8 @@ public:
 signals:
     void SelectionChanged();
     void ModeChanged();
+    // A tool's style was changed through SetStyle (not a selected comment's).
+    void StyleChanged(AnnotationKind kind);
 
 private:
     enum class Drag { None, Create, Move, Resize };

@@ -5,6 +5,7 @@
 #include "edit_commands.h"
 #include "file_dialog.h"
 #include "page_view.h"
+#include "style_controls.h"
 
 #include <win32/host.h>
 
@@ -45,22 +46,6 @@ constexpr ToolSpec kToolSpecs[] = {
     {AnnotationKind::Stamp, BarIcon::Stamp, TextId::ToolStamp, "toolStamp"},
     {AnnotationKind::ImageStamp, BarIcon::ImageStamp, TextId::ToolImageStamp, "toolImageStamp"},
 };
-
-const QColor kSwatches[] = {
-    QColor(255, 205, 0), QColor(255, 138, 0),  QColor(217, 48, 37),  QColor(233, 30, 140),
-    QColor(52, 168, 83), QColor(26, 115, 232), QColor(123, 31, 162), QColor(0, 0, 0),
-};
-
-QIcon Swatch(const QColor& color) {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QColor(0x60, 0x60, 0x60));
-    painter.setBrush(color);
-    painter.drawRoundedRect(QRectF(1.5, 1.5, 13, 13), 3, 3);
-    return QIcon(pixmap);
-}
 
 // "NotForPublicRelease" as the stamp shows it: "Not For Public Release".
 QString StampLabel(const char* name) {
@@ -269,14 +254,9 @@ void CommentingBar::Retranslate() {
     // The style menu's items name values, so they are made again in the new language.
     m_styleMenu->clear();
     QMenu* colors = m_styleMenu->addMenu(Tr(TextId::StyleColor));
-    for (const QColor& color : kSwatches) {
-        QAction* item = colors->addAction(Swatch(color), color.name());
-        connect(item, &QAction::triggered, this, [this, color] { ApplyColor(color); });
-    }
-    colors->addSeparator();
-    connect(colors->addAction(Tr(TextId::StyleMoreColors)), &QAction::triggered, this, [this] {
-        ApplyColor(QColorDialog::getColor(m_tool->Style(StyledKind()).color, m_owner));
-    });
+    FillColorMenu(
+        colors, m_owner, [this] { return m_tool->Style(StyledKind()).color; },
+        [this](const QColor& color) { ApplyColor(color); });
     QMenu* opacity = m_styleMenu->addMenu(Tr(TextId::StyleOpacity));
     for (int percent : {100, 75, 50, 25}) {
         connect(opacity->addAction(QStringLiteral("%1 %").arg(percent)), &QAction::triggered, this,

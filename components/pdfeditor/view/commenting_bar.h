@@ -44,12 +44,13 @@ public:
     void ApplyOpacity(double opacity);
     void ApplyLineWidth(double width);
     void ApplyFontSize(double size);
+    // The kind whose style the menu changes when nothing is selected: the tool that creates,
+    // else the sticky note's.
+    AnnotationKind StyledKind() const;
 
 private:
     void Retranslate();
     void FollowMode();
-    // The kind whose style the menu changes when nothing is selected.
-    AnnotationKind StyledKind() const;
     void ChangeSelected(const std::function<void(AnnotationStyle&)>& change);
     void ChangeStyle(const std::function<void(AnnotationStyle&)>& change);
     std::optional<QByteArray> AskImage();

@@ -2,6 +2,7 @@
 
 #include "bar_icons.h"
 #include "commenting_bar.h"
+#include "comment_properties_bar.h"
 #include "edit_commands.h"
 #include "file_dialog.h"
 #include "form_actions.h"
@@ -103,6 +104,7 @@ EditorWidget::EditorWidget(DocumentSet* documents, QWidget* parent, PageViewOpti
     m_tabs->SetCloseGuard([this](int index) { return m_editCommands->MayClose(index); });
 
     m_sidePanel = new SidePanel(this);
+    m_sidePanel->SetCommenting(m_commenting);
     m_splitter = new QSplitter(Qt::Horizontal, this);
     m_splitter->setObjectName(QStringLiteral("panesSplitter"));
     m_splitter->setChildrenCollapsible(false);
@@ -358,6 +360,9 @@ void EditorWidget::CreateBars() {
     m_formBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_forms->AddTo(m_formBar);
 
+    m_propertiesBar = NewBar("propertiesBar");
+    m_properties = new CommentPropertiesBar(m_propertiesBar, m_commenting, this);
+
     row->addStretch(1);
 }
 
@@ -430,6 +435,9 @@ void EditorWidget::SetCommandBarVisible(CommandBar bar, bool visible) {
     case CommandBar::Form:
         m_formBar->setVisible(visible);
         break;
+    case CommandBar::Properties:
+        m_propertiesBar->setVisible(visible);
+        break;
     }
     bool before = false;
     for (size_t i = 0; i < m_bars.size(); ++i) {
@@ -461,6 +469,8 @@ bool EditorWidget::IsCommandBarVisible(CommandBar bar) const {
         return !m_commentBar->isHidden();
     case CommandBar::Form:
         return !m_formBar->isHidden();
+    case CommandBar::Properties:
+        return !m_propertiesBar->isHidden();
     }
     return false;
 }

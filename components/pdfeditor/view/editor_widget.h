@@ -28,6 +28,7 @@ class QToolBar;
 namespace pdfeditor {
 
 class CommentingBar;
+class CommentPropertiesBar;
 class EditCommands;
 class FormActions;
 
@@ -37,7 +38,17 @@ class SidePanel;
 class ViewModeActions;
 class ZoomBox;
 
-enum class CommandBar { MenuBar, Standard, File, View, PageZoom, PageNav, Commenting, Form };
+enum class CommandBar {
+    MenuBar,
+    Standard,
+    File,
+    View,
+    PageZoom,
+    PageNav,
+    Commenting,
+    Form,
+    Properties,
+};
 
 class EditorWidget : public QWidget {
     Q_OBJECT
@@ -76,6 +87,8 @@ public:
     bool ShowSearch();
     // The commenting tools and their bar.
     CommentingBar* Commenting() const { return m_commenting; }
+    // The style of the selected comment or of what the tool draws next ("cmdbar.properties").
+    CommentPropertiesBar* CommentProperties() const { return m_properties; }
     // Save, Save As, Undo, Redo and the questions around them.
     EditCommands* Edits() const { return m_editCommands; }
     // Page layout, rotation, full screen and the presentation (the View menu's).
@@ -140,6 +153,8 @@ private:
     PrintAction* m_print = nullptr;
     FormActions* m_forms = nullptr;
     QToolBar* m_formBar = nullptr;
+    QToolBar* m_propertiesBar = nullptr;
+    CommentPropertiesBar* m_properties = nullptr;
     QSplitter* m_splitter = nullptr;
     int m_paneWidth = 0;
     bool m_emptyHintWanted = true;

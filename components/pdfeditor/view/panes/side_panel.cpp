@@ -1,6 +1,7 @@
 #include "side_panel.h"
 
 #include "attachments_pane.h"
+#include "comment_styles_pane.h"
 #include "comments_pane.h"
 #include "layers_pane.h"
 #include "named_dests_pane.h"
@@ -9,6 +10,7 @@
 #include "properties_pane.h"
 #include "search_pane.h"
 #include "signatures_pane.h"
+#include "stamps_pane.h"
 #include "thumbnails_pane.h"
 
 #include "core/texts.h"
@@ -43,6 +45,8 @@ constexpr PaneLook kLooks[] = {
     {BarIcon::Properties, TextId::PaneProperties, "propertiesButton"},
     {BarIcon::Search, TextId::PaneSearch, "searchButton"},
     {BarIcon::PanZoom, TextId::PanePanZoom, "panZoomButton"},
+    {BarIcon::Stamp, TextId::PaneStamps, "stampsButton"},
+    {BarIcon::Color, TextId::PaneCommentStyles, "commentStylesButton"},
 };
 static_assert(std::size(kLooks) == size_t(PaneKind::Count));
 
@@ -70,6 +74,10 @@ Pane* MakePane(PaneKind kind, QWidget* parent) {
         return new LayersPane(parent);
     case PaneKind::PanZoom:
         return new PanZoomPane(parent);
+    case PaneKind::Stamps:
+        return new StampsPane(parent);
+    case PaneKind::CommentStyles:
+        return new CommentStylesPane(parent);
     case PaneKind::Count:
         break;
     }
@@ -222,6 +230,11 @@ void SidePanel::SetDialogOwner(HWND owner) {
     Attachments()->SetDialogOwner(owner);
 }
 
+void SidePanel::SetCommenting(CommentingBar* commenting) {
+    Stamps()->SetCommenting(commenting);
+    CommentStyles()->SetCommenting(commenting);
+}
+
 OutlinePane* SidePanel::Bookmarks() const {
     return static_cast<OutlinePane*>(PaneOf(PaneKind::Bookmarks));
 }
@@ -254,6 +267,13 @@ LayersPane* SidePanel::Layers() const {
 }
 SignaturesPane* SidePanel::Signatures() const {
     return static_cast<SignaturesPane*>(PaneOf(PaneKind::Signatures));
+}
+
+StampsPane* SidePanel::Stamps() const {
+    return static_cast<StampsPane*>(PaneOf(PaneKind::Stamps));
+}
+CommentStylesPane* SidePanel::CommentStyles() const {
+    return static_cast<CommentStylesPane*>(PaneOf(PaneKind::CommentStyles));
 }
 
 } // namespace pdfeditor

@@ -30,6 +30,9 @@ class PanZoomPane;
 class PropertiesPane;
 class SearchPane;
 class SignaturesPane;
+class StampsPane;
+class CommentStylesPane;
+class CommentingBar;
 
 // In the order of the buttons.
 enum class PaneKind {
@@ -44,6 +47,8 @@ enum class PaneKind {
     Properties,
     Search,
     PanZoom,
+    Stamps,
+    CommentStyles,
     Count
 };
 
@@ -66,6 +71,8 @@ public:
 
     void SetView(PageView* view);
     void SetDialogOwner(HWND owner);
+    // The editor's commenting tools, which the stamps and comment styles panes drive.
+    void SetCommenting(CommentingBar* commenting);
 
     Pane* PaneOf(PaneKind kind) const { return m_panes[size_t(kind)]; }
     OutlinePane* Bookmarks() const;
@@ -79,6 +86,8 @@ public:
     SignaturesPane* Signatures() const;
     PanZoomPane* PanZoom() const;
     LayersPane* Layers() const;
+    StampsPane* Stamps() const;
+    CommentStylesPane* CommentStyles() const;
 
 signals:
     // The pane area opened or folded; the host may want to give the documents the room.
