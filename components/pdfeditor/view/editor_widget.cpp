@@ -4,6 +4,7 @@
 #include "commenting_bar.h"
 #include "comment_properties_bar.h"
 #include "edit_commands.h"
+#include "flow_layout.h"
 #include "file_dialog.h"
 #include "form_actions.h"
 #include "core/texts.h"
@@ -309,9 +310,9 @@ void EditorWidget::CreateBars() {
     const Actions& a = *m_actions;
     m_barRow = new QFrame(this);
     m_barRow->setObjectName(QStringLiteral("commandBars"));
-    auto* row = new QHBoxLayout(m_barRow);
+    // The bars wrap onto a second line rather than squeeze each other in a narrow window.
+    auto* row = new FlowLayout(m_barRow, 4);
     row->setContentsMargins(4, 2, 4, 2);
-    row->setSpacing(4);
 
     m_standardBar = NewBar("standardBar");
     m_standardBar->addActions({a.open, m_editCommands->SaveAction(), a.close});
@@ -362,8 +363,6 @@ void EditorWidget::CreateBars() {
 
     m_propertiesBar = NewBar("propertiesBar");
     m_properties = new CommentPropertiesBar(m_propertiesBar, m_commenting, this);
-
-    row->addStretch(1);
 }
 
 void EditorWidget::Retranslate() {
