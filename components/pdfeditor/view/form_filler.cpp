@@ -214,7 +214,9 @@ bool FormFiller::KeyPress(PageView&, QKeyEvent* event) {
 }
 
 bool FormFiller::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_view && event->type() == QEvent::KeyPress) {
+    // The type first: while the view is being destroyed it still sends events (focus) here, and
+    // comparing with it then would take a half-destroyed widget for a PageView.
+    if (event->type() == QEvent::KeyPress && watched == m_view) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
         if (tab && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
