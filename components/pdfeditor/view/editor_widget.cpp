@@ -567,7 +567,9 @@ void EditorWidget::FollowActive() {
 }
 
 bool EditorWidget::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_view && event->type() == QEvent::Resize) {
+    // The type first: a view on its way out (closed from inside a click) still sends events
+    // here, and comparing with it then would take a half-destroyed widget for a PageView.
+    if (event->type() == QEvent::Resize && watched == m_view) {
         ScheduleLayoutChanged();
     }
     if (watched == m_tabs && event->type() == QEvent::Resize) {
