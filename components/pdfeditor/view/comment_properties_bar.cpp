@@ -121,15 +121,18 @@ CommentPropertiesBar::CommentPropertiesBar(QToolBar* bar, CommentingBar* comment
     m_opacity = MakeBox(bar, "propertiesOpacity", {0.25, 0.5, 0.75, 1.0}, kPercent, 100);
     m_width = MakeBox(bar, "propertiesWidth", {0.5, 1.0, 1.5, 2.0, 3.0, 5.0, 8.0}, kPoints, 1);
     m_fontSize = MakeBox(bar, "propertiesFontSize", {8, 10, 12, 14, 18, 24, 36}, kPoints, 1);
-    const auto onChoice = [this](QComboBox* box, void (CommentingBar::*apply)(double)) {
-        connect(box, &QComboBox::activated, this, [this, box, apply](int index) {
-            (m_commenting->*apply)(box->itemData(index).toDouble());
-            Refresh(); // a refused edit puts the box back
-        });
-    };
-    onChoice(m_opacity, &CommentingBar::ApplyOpacity);
-    onChoice(m_width, &CommentingBar::ApplyLineWidth);
-    onChoice(m_fontSize, &CommentingBar::ApplyFontSize);
+    connect(m_opacity, &QComboBox::activated, this, [this](int index) {
+        m_commenting->ApplyOpacity(m_opacity->itemData(index).toDouble());
+        Refresh(); // a refused edit puts the box back
+    });
+    connect(m_width, &QComboBox::activated, this, [this](int index) {
+        m_commenting->ApplyLineWidth(m_width->itemData(index).toDouble());
+        Refresh();
+    });
+    connect(m_fontSize, &QComboBox::activated, this, [this](int index) {
+        m_commenting->ApplyFontSize(m_fontSize->itemData(index).toDouble());
+        Refresh();
+    });
 
     AnnotationTool* tool = commenting->Tool();
     connect(tool, &AnnotationTool::ModeChanged, this, &CommentPropertiesBar::Refresh);
