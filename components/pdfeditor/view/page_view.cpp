@@ -29,6 +29,9 @@ namespace {
 // ask for gigabytes.
 // Past this a page renders whole at a capped resolution and its part in view in tiles.
 constexpr double kMaxRenderPixels = 8e6;
+// The whole picture of a tiled page is only what shows while its tiles render, and what a quick
+// scroll passes: small enough that a cache full of such pages stays a small cache.
+constexpr double kTiledPagePixels = 2e6;
 constexpr double kZoomSteps[] = {0.1, 0.25, 0.5, 0.75, 1.0, 1.25, 1.5,
                                  2.0, 3.0,  4.0, 6.0,  8.0, 12.0, 16.0};
 const QColor kDesk(0x52, 0x56, 0x59);
@@ -394,7 +397,7 @@ int PageView::RenderWidth(int page) const {
     double width = rect.width() * ratio;
     const double pixels = width * rect.height() * ratio;
     if (pixels > kMaxRenderPixels) {
-        width *= std::sqrt(kMaxRenderPixels / pixels);
+        width *= std::sqrt(kTiledPagePixels / pixels);
     }
     return std::max(1, int(std::lround(width)));
 }
