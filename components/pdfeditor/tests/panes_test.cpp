@@ -119,6 +119,13 @@ TEST_F(Panes, OutlineNamedDestinationsAndThumbnailsGoToTheirPages) {
     EXPECT_EQ(View()->CurrentPage(), 4);
     View()->GoToPage(1);
     EXPECT_EQ(list->currentRow(), 1) << "the thumbnails follow the view";
+
+    // Turned, the thumbnails are drawn turned too: an A4 page lies on its side.
+    View()->RotateClockwise();
+    ASSERT_TRUE(pdftest::WaitUntil([&] {
+        const QSize size = list->item(1)->icon().availableSizes().value(0);
+        return thumbnails->HasPicture(1) && size.width() > size.height();
+    }));
 }
 
 TEST_F(Panes, ContentsComeFromTheStructureTreeAndPanAndZoomMovesTheView) {

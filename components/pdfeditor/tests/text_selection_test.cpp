@@ -123,6 +123,23 @@ TEST_F(SelectingText, ADragAcrossPagesJoinsThemWithABlankLine) {
     EXPECT_EQ(view->SelectedText(), "scanned world\n\n" + kSampleText);
 }
 
+TEST_F(SelectingText, ADoubleClickSelectsTheWordUnderIt) {
+    PageView* view = Show(m_files.TextPages("word.pdf", 1));
+    const QPoint word = At(0, 0.3, kSampleLine);
+    Mouse(QEvent::MouseButtonPress, word, Qt::LeftButton, Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, word, Qt::LeftButton, Qt::NoButton);
+    Mouse(QEvent::MouseButtonDblClick, word, Qt::LeftButton, Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, word, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(view->SelectedText(), "scanned") << "kept after the release";
+    // Off the text a double click selects nothing new.
+    const QPoint blank = At(0, 0.5, 0.6);
+    Mouse(QEvent::MouseButtonPress, blank, Qt::LeftButton, Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, blank, Qt::LeftButton, Qt::NoButton);
+    Mouse(QEvent::MouseButtonDblClick, blank, Qt::LeftButton, Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, blank, Qt::LeftButton, Qt::NoButton);
+    EXPECT_FALSE(view->HasSelection());
+}
+
 TEST_F(SelectingText, SelectAllGivesEveryPageInOrderSeparatedByABlankLine) {
     PageView* view = Show(m_files.Features("tour.pdf"));
     Key(Qt::Key_A, Qt::ControlModifier);

@@ -865,6 +865,9 @@ void PageView::mouseDoubleClickEvent(QMouseEvent* event) {
             return;
         }
     }
+    if (SelectWordAt(event)) {
+        return;
+    }
     QAbstractScrollArea::mouseDoubleClickEvent(event);
 }
 

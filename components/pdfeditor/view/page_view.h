@@ -257,6 +257,8 @@ private:
     bool PressForSelection(QMouseEvent* event);
     bool MoveForSelection(QMouseEvent* event);
     bool ReleaseForSelection(QMouseEvent* event);
+    // A double click over text selects the word under it.
+    bool SelectWordAt(QMouseEvent* event);
     bool KeyForSelection(QKeyEvent* event);
     // The I-beam over text, the standard arrow elsewhere.
     void SetTextCursor(QPoint point);

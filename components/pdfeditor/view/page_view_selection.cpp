@@ -137,6 +137,26 @@ bool PageView::MoveForSelection(QMouseEvent* event) {
     return true;
 }
 
+bool PageView::SelectWordAt(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || m_layout.IsEmpty()) {
+        return false;
+    }
+    const auto [page, at] = PagePoint(event->position().toPoint());
+    if (!m_selection->IsOverText(page, at)) {
+        return false;
+    }
+    m_selection->Begin(page, at);
+    m_selection->Extend(page, at);
+    // The release that follows ends this as a drag would (it keeps the word); a drag from here
+    // moves the selection's end word by word.
+    m_pressed = true;
+    m_dragging = true;
+    viewport()->update();
+    emit SelectionChanged();
+    event->accept();
+    return true;
+}
+
 bool PageView::ReleaseForSelection(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !m_pressed) {
         return false;

@@ -1,5 +1,7 @@
 #include "thumbnails_pane.h"
 
+#include "view/page_layout.h"
+
 #include "core/edit/edit_session.h"
 
 #include "view/page_renderer.h"
@@ -96,6 +98,10 @@ void ThumbnailsPane::Load() {
         m_done.assign(m_done.size(), false);
         RequestVisible();
     }));
+    m_viewConnections.push_back(connect(View(), &PageView::ArrangementChanged, this, [this] {
+        m_done.assign(m_done.size(), false);
+        RequestVisible();
+    }));
     // Edited pages render again from the edited document; the others keep their pictures.
     m_viewConnections.push_back(
         connect(View(), &PageView::DocumentEdited, this, [this](const std::vector<int>& pages) {
@@ -141,17 +147,20 @@ void ThumbnailsPane::RequestVisible() {
     const std::shared_ptr<const Document>& document = View()->GetDocument();
     const qreal ratio = devicePixelRatioF();
     std::vector<RenderRequest> requests;
+    // Turned as the view shows the pages.
+    const int turns = View()->Rotation() / 90;
     for (int page = std::max(0, from - 1); page <= std::min(m_list->count() - 1, to + 2); ++page) {
         if (!m_done[size_t(page)]) {
-            requests.push_back(
-                RenderRequest{page, int(kWidth * ratio), document->PageSize(page).width(), ratio});
+            requests.push_back(RenderRequest{page, int(kWidth * ratio),
+                                             RotatedSize(document->PageSize(page), turns).width(),
+                                             ratio, turns});
         }
     }
     m_renderer->SetWanted(requests);
 }
 
-void ThumbnailsPane::OnRendered(int page, int, const QImage& image) {
-    if (page < 0 || page >= m_list->count()) {
+void ThumbnailsPane::OnRendered(int page, int, const QImage& image, int turns) {
+    if (page < 0 || page >= m_list->count() || !View() || turns != View()->Rotation() / 90) {
         return;
     }
     m_done[size_t(page)] = true;

@@ -32,7 +32,7 @@ protected:
 
 private:
     void RequestVisible();
-    void OnRendered(int page, int width, const QImage& image);
+    void OnRendered(int page, int width, const QImage& image, int turns);
     void FollowCurrent(int page);
 
     QListWidget* m_list = nullptr;
