@@ -1,17 +1,22 @@
-// skinpack: packs a skin folder into a zip archive whose every entry is AES-256 encrypted with
-// one password, the form the program's resource loader opens.
+// skinpack: packs a skin folder into a zip archive whose every entry is encrypted with one
+// password, the form the program's resource loader opens. The encryption is the traditional
+// zip one: the password travels inside the program anyway, so the archive only keeps casual
+// hands off the skin, and AES would cost a key derivation of some milliseconds for every entry
+// the program reads while it starts.
 //
 //   skinpack <folder> <archive.zip> <password>
 //
 // Entries are named by their path below the folder with '/' separators, added in sorted order
 // with a fixed time stamp, so that the same folder always gives the same archive apart from the
-// encryption's random salt. The archive is written beside its final name and renamed into place,
+// encryption's random header. The archive is written beside its final name and renamed into place,
 // so a failed run never leaves a half-written archive for the build to embed.
 #include <zip.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -57,6 +62,73 @@ bool ListFiles(const fs::path& folder, std::vector<std::string>* names, std::str
     return true;
 }
 
+// A file's bytes served to libzip with the fixed time as their own. The traditional encryption
+// takes its check byte from the source's time, while the entry carries the time it is given:
+// a file source would give the file's time, and no reader could check the password.
+struct FixedTimeSource {
+    std::string bytes;
+    size_t offset = 0;
+    zip_error_t error;
+};
+
+zip_int64_t ServeFixedTime(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+    auto* source = static_cast<FixedTimeSource*>(state);
+    switch (command) {
+    case ZIP_SOURCE_OPEN:
+        source->offset = 0;
+        return 0;
+    case ZIP_SOURCE_READ: {
+        const size_t count = std::min<size_t>(length, source->bytes.size() - source->offset);
+        std::copy_n(source->bytes.data() + source->offset, count, static_cast<char*>(data));
+        source->offset += count;
+        return static_cast<zip_int64_t>(count);
+    }
+    case ZIP_SOURCE_CLOSE:
+        return 0;
+    case ZIP_SOURCE_STAT: {
+        auto* stat = static_cast<zip_stat_t*>(data);
+        zip_stat_init(stat);
+        stat->size = source->bytes.size();
+        stat->mtime = kEntryTime;
+        stat->valid = ZIP_STAT_SIZE | ZIP_STAT_MTIME;
+        return sizeof(*stat);
+    }
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&source->error, data, length);
+    case ZIP_SOURCE_FREE:
+        zip_error_fini(&source->error);
+        delete source;
+        return 0;
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                              ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
+                                              -1);
+    default:
+        zip_error_set(&source->error, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
+}
+
+zip_source_t* FixedTimeFile(zip_t* archive, const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        return nullptr;
+    }
+    auto* source = new FixedTimeSource;
+    source->bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        delete source;
+        return nullptr;
+    }
+    zip_error_init(&source->error);
+    zip_source_t* made = zip_source_function(archive, ServeFixedTime, source);
+    if (!made) {
+        zip_error_fini(&source->error);
+        delete source;
+    }
+    return made;
+}
+
 bool Pack(const fs::path& folder, const std::vector<std::string>& names, const fs::path& output,
           const std::string& password, std::string* error) {
     int code = 0;
@@ -70,26 +142,28 @@ bool Pack(const fs::path& folder, const std::vector<std::string>& names, const f
     }
     for (const std::string& name : names) {
         const fs::path file = folder / name;
-        zip_source_t* source = zip_source_file(archive, file.c_str(), 0, -1);
-        const zip_int64_t index =
-            source ? zip_file_add(archive, name.c_str(), source, ZIP_FL_ENC_UTF_8) : -1;
+        zip_source_t* source = FixedTimeFile(archive, file);
+        if (!source) {
+            *error = "cannot read " + file.string();
+            zip_discard(archive);
+            return false;
+        }
+        const zip_int64_t index = zip_file_add(archive, name.c_str(), source, ZIP_FL_ENC_UTF_8);
         if (index < 0) {
-            if (source) {
-                zip_source_free(source);
-            }
+            zip_source_free(source);
             *error = "cannot add " + file.string() + ": " + zip_strerror(archive);
             zip_discard(archive);
             return false;
         }
         const auto entry = static_cast<zip_uint64_t>(index);
-        if (zip_file_set_encryption(archive, entry, ZIP_EM_AES_256, password.c_str()) != 0 ||
-            zip_file_set_mtime(archive, entry, kEntryTime, 0) != 0) {
+        if (zip_file_set_mtime(archive, entry, kEntryTime, 0) != 0 ||
+            zip_file_set_encryption(archive, entry, ZIP_EM_TRAD_PKWARE, password.c_str()) != 0) {
             *error = "cannot encrypt " + name + ": " + zip_strerror(archive);
             zip_discard(archive);
             return false;
         }
     }
-    // The files are read and encrypted here; a file that vanished or cannot be read fails now.
+    // The files are encrypted and written here.
     if (zip_close(archive) != 0) {
         *error = "cannot write " + output.string() + ": " + zip_strerror(archive);
         zip_discard(archive);

@@ -17,7 +17,7 @@ std::vector<unsigned char> MakeArchive(const std::map<std::string, std::string>&
         zip_source_t* data = zip_source_buffer(archive, contents.data(), contents.size(), 0);
         const zip_int64_t index = zip_file_add(archive, name.c_str(), data, ZIP_FL_OVERWRITE);
         if (!password.empty()) {
-            zip_file_set_encryption(archive, static_cast<zip_uint64_t>(index), ZIP_EM_AES_256,
+            zip_file_set_encryption(archive, static_cast<zip_uint64_t>(index), ZIP_EM_TRAD_PKWARE,
                                     password.c_str());
         }
     }

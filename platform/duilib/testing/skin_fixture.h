@@ -1,5 +1,5 @@
 // Skins for the tests of any layer: archives built in memory (a zip whose entries are
-// encrypted with AES-256 under a password, as the program's skin is), and the skin embedded in
+// encrypted under a password, as the program's skin is), and the skin embedded in
 // the test program loaded the way the program loads its own. Linked to no UI library, so that
 // the layer's own tests (which link its objects) can use it as well as everyone else's.
 #pragma once

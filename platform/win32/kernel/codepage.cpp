@@ -5,6 +5,7 @@
 #include "win32/text.h"
 
 #include <array>
+#include <atomic>
 #include <cctype>
 #include <cstdlib>
 #include <iconv.h>
@@ -55,17 +56,22 @@ bool HostConverts(const char* name) {
 }
 
 const CodePageInfo* FindInstalled(UINT id) {
-    static const std::array<bool, kCodePages.size()> installed = [] {
-        std::array<bool, kCodePages.size()> result{};
-        for (size_t i = 0; i < kCodePages.size(); ++i) {
-            result[i] = IsUtf8(kCodePages[i]) || HostConverts(kCodePages[i].iconvName);
-        }
-        return result;
-    }();
+    // Each code page is asked about when first needed: opening a converter loads a module, and
+    // asking about all of them at once cost a start-up some 20 ms. Two threads asking at once
+    // both find the same answer, so a plain store is enough.
+    enum : int { kUnknown, kInstalled, kMissing };
+    static std::array<std::atomic<int>, kCodePages.size()> known{};
     for (size_t i = 0; i < kCodePages.size(); ++i) {
-        if (kCodePages[i].id == id) {
-            return installed[i] ? &kCodePages[i] : nullptr;
+        if (kCodePages[i].id != id) {
+            continue;
         }
+        int state = known[i].load(std::memory_order_relaxed);
+        if (state == kUnknown) {
+            state = IsUtf8(kCodePages[i]) || HostConverts(kCodePages[i].iconvName) ? kInstalled
+                                                                                   : kMissing;
+            known[i].store(state, std::memory_order_relaxed);
+        }
+        return state == kInstalled ? &kCodePages[i] : nullptr;
     }
     return nullptr;
 }

@@ -139,12 +139,6 @@ SidePanel::SidePanel(QWidget* parent) : QWidget(parent) {
     area->addWidget(m_title);
     m_stack = new QStackedWidget(m_area);
     area->addWidget(m_stack, 1);
-    for (size_t i = 0; i < size_t(PaneKind::Count); ++i) {
-        m_panes[i] = MakePane(static_cast<PaneKind>(i), m_stack);
-        if (m_panes[i]) {
-            m_stack->addWidget(m_panes[i]);
-        }
-    }
     m_area->setMinimumWidth(180);
     m_area->hide();
     layout->addWidget(m_area, 1);
@@ -192,7 +186,7 @@ bool SidePanel::ShowPane(PaneKind kind) {
     m_open = kind;
     m_buttons[size_t(kind)]->setChecked(true);
     m_title->setText(Tr(kLooks[size_t(kind)].title));
-    m_stack->setCurrentWidget(m_panes[size_t(kind)]);
+    m_stack->setCurrentWidget(PaneOf(kind));
     m_area->show();
     if (!wasOpen) {
         emit PaneOpened(true);
@@ -210,14 +204,34 @@ void SidePanel::FoldPane() {
     emit PaneOpened(false);
 }
 
+Pane* SidePanel::PaneOf(PaneKind kind) const {
+    if (kind == PaneKind::Count) {
+        return nullptr;
+    }
+    Pane*& pane = m_panes[size_t(kind)];
+    if (!pane) {
+        pane = MakePane(kind, m_stack);
+        m_stack->addWidget(pane);
+        pane->SetView(m_view);
+        if (kind == PaneKind::Attachments) {
+            static_cast<AttachmentsPane*>(pane)->SetDialogOwner(m_dialogOwner);
+        } else if (kind == PaneKind::Stamps && m_commenting) {
+            static_cast<StampsPane*>(pane)->SetCommenting(m_commenting);
+        } else if (kind == PaneKind::CommentStyles && m_commenting) {
+            static_cast<CommentStylesPane*>(pane)->SetCommenting(m_commenting);
+        }
+    }
+    return pane;
+}
+
 void SidePanel::UpdateVisibility() {
     const bool any = std::find(m_available.begin(), m_available.end(), true) != m_available.end();
     // Nothing to show about no document: the empty desk (or a host's start page) keeps the room.
-    setVisible(any && m_hasView);
+    setVisible(any && m_view);
 }
 
 void SidePanel::SetView(PageView* view) {
-    m_hasView = view != nullptr;
+    m_view = view;
     UpdateVisibility();
     for (Pane* pane : m_panes) {
         if (pane) {
@@ -227,12 +241,20 @@ void SidePanel::SetView(PageView* view) {
 }
 
 void SidePanel::SetDialogOwner(HWND owner) {
-    Attachments()->SetDialogOwner(owner);
+    m_dialogOwner = owner;
+    if (IsMade(PaneKind::Attachments)) {
+        Attachments()->SetDialogOwner(owner);
+    }
 }
 
 void SidePanel::SetCommenting(CommentingBar* commenting) {
-    Stamps()->SetCommenting(commenting);
-    CommentStyles()->SetCommenting(commenting);
+    m_commenting = commenting;
+    if (IsMade(PaneKind::Stamps)) {
+        Stamps()->SetCommenting(commenting);
+    }
+    if (IsMade(PaneKind::CommentStyles)) {
+        CommentStyles()->SetCommenting(commenting);
+    }
 }
 
 OutlinePane* SidePanel::Bookmarks() const {

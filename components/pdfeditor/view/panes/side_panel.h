@@ -1,13 +1,15 @@
 // The side panel at the left of the documents: a column of buttons, one for each pane the host
 // switched on, and the pane chosen beside it. A click on the chosen pane's button folds the
 // pane away (the buttons stay); with no pane switched on, or no document open, the panel takes no
-// room at all. Every pane follows the active document's view.
+// room at all. Every pane follows the active document's view. A pane is made when it is first
+// shown or asked for, so that a host switching on every pane pays nothing for them at start.
 #pragma once
 
 #include "view/page_view.h"
 
 #include <win32/types.h>
 
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -61,7 +63,7 @@ public:
     // Switched on by the host; all off at first. A pane this build does not have stays off.
     void SetAvailable(PaneKind kind, bool available);
     bool IsAvailable(PaneKind kind) const;
-    bool Has(PaneKind kind) const { return m_panes[size_t(kind)] != nullptr; }
+    bool Has(PaneKind kind) const { return kind != PaneKind::Count; }
     // Opens the pane (when it is available); false when it is not.
     bool ShowPane(PaneKind kind);
     // Folds the open pane away.
@@ -74,7 +76,10 @@ public:
     // The editor's commenting tools, which the stamps and comment styles panes drive.
     void SetCommenting(CommentingBar* commenting);
 
-    Pane* PaneOf(PaneKind kind) const { return m_panes[size_t(kind)]; }
+    // Made now if it was not yet.
+    Pane* PaneOf(PaneKind kind) const;
+    // Whether the pane has been made (tests: what the panel did not need, it did not build).
+    bool IsMade(PaneKind kind) const { return kind != PaneKind::Count && m_panes[size_t(kind)]; }
     OutlinePane* Bookmarks() const;
     OutlinePane* Contents() const;
     ThumbnailsPane* Thumbnails() const;
@@ -97,7 +102,8 @@ private:
     void Retranslate();
     void UpdateVisibility();
 
-    std::array<Pane*, size_t(PaneKind::Count)> m_panes{};
+    // Made on first use, from const accessors too: making a pane changes nothing one can see.
+    mutable std::array<Pane*, size_t(PaneKind::Count)> m_panes{};
     std::array<QToolButton*, size_t(PaneKind::Count)> m_buttons{};
     std::array<bool, size_t(PaneKind::Count)> m_available{};
     QWidget* m_strip = nullptr;
@@ -105,7 +111,10 @@ private:
     QLabel* m_title = nullptr;
     QStackedWidget* m_stack = nullptr;
     PaneKind m_open = PaneKind::Count;
-    bool m_hasView = false;
+    // What a pane made later is given.
+    QPointer<PageView> m_view;
+    HWND m_dialogOwner = nullptr;
+    CommentingBar* m_commenting = nullptr;
 };
 
 } // namespace pdfeditor
