@@ -47,6 +47,9 @@ LPARAM PointParam(const QPoint& pt) {
 HostWidget::HostWidget(HWND hwnd, DWORD style, DWORD exStyle, QWidget* owner)
     : QWidget(owner, FlagsFor(style, exStyle)), m_hwnd(hwnd) {
     setAttribute(Qt::WA_DeleteOnClose, false);
+    // paintEvent covers every pixel itself; Qt's own fill of a window's background first would
+    // be a second pass over megabytes at every paint, the first one of them at start.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     setAcceptDrops(true);
     setMouseTracking(true);          // hot states and tooltips follow the mouse
     setFocusPolicy(Qt::StrongFocus); // keys come here when nothing inside wants them

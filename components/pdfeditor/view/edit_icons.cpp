@@ -119,12 +119,17 @@ bool DrawEditIcon(QPainter& p, BarIcon which) {
         p.drawLine(QPointF(3, 10), QPointF(17, 10));
         return true;
     case BarIcon::FreeText: {
-        QFont font = p.font();
-        font.setPixelSize(15);
-        font.setFamily(QStringLiteral("serif"));
-        p.setFont(font);
-        p.setPen(kInk);
-        p.drawText(QRectF(1, 1, 18, 18), Qt::AlignCenter, QStringLiteral("T"));
+        // A serif T drawn, not set: a font of its own would be one more file to open at start.
+        QPainterPath letter;
+        letter.addRect(QRectF(4.5, 4.5, 11, 1.8));  // the bar
+        letter.addRect(QRectF(4.5, 4.5, 1.4, 3.4)); // its serifs
+        letter.addRect(QRectF(14.1, 4.5, 1.4, 3.4));
+        letter.addRect(QRectF(9.1, 4.5, 1.8, 10.5)); // the stem
+        letter.addRect(QRectF(7.4, 14.2, 5.2, 1.3)); // its foot
+        letter.setFillRule(Qt::WindingFill);
+        p.setPen(Qt::NoPen);
+        p.setBrush(kInk);
+        p.drawPath(letter);
         p.setPen(Line(kAccent, 1.0));
         p.setBrush(Qt::NoBrush);
         p.drawRect(QRectF(2.5, 2.5, 15, 15));
