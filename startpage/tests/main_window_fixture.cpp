@@ -105,6 +105,14 @@ void MainWindowTest::RemoveElevationTool() {
                                                                 m_tools->Path() + "/nothing");
 }
 
+void MainWindowTest::RefuseElevation() {
+    const std::string tool = m_tools->Path() + "/refuse";
+    std::ofstream(tool) << "#!/bin/sh\nexit 126\n";
+    std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
+    m_elevateHandler.reset();
+    m_elevateHandler = std::make_unique<testsupport::ScopedEnv>("WIN32_ELEVATE_HANDLER", tool);
+}
+
 std::wstring MainWindowTest::TextOf(DuiLib::WindowImplBase* window, const wchar_t* name) {
     DuiLib::CControlUI* control = window ? window->PaintManager().FindControl(name) : nullptr;
     return control ? control->GetText().GetData() : L"<none>";

@@ -40,6 +40,8 @@ protected:
     std::vector<std::string> Elevated() const;
     // Points the elevation tool at a program that is not there.
     void RemoveElevationTool();
+    // An elevation tool that is there but refused: it ends with 126, as a dismissed prompt does.
+    void RefuseElevation();
 
     // The text of a skin control of the window.
     static std::wstring TextOf(DuiLib::WindowImplBase* window, const wchar_t* name);

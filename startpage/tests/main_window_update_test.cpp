@@ -175,11 +175,18 @@ TEST_F(UpdateFlow, TheDownloadedInstallerStartsElevatedAndTheProgramCloses) {
     EXPECT_EQ(Elevated(), (std::vector<std::string>{HostPath(InstallerPath())}));
 }
 
-TEST_F(UpdateFlow, ARefusedElevationIsAFailedStartThatSendsTheUserToTheSite) {
+// No elevation tool, or one whose prompt was dismissed: either way the installer did not start.
+class ElevationFailure : public UpdateFlow, public testing::WithParamInterface<bool> {};
+
+TEST_P(ElevationFailure, IsAFailedStartThatSendsTheUserToTheSite) {
     ASSERT_TRUE(Sim().MergeScript(R"({"endpoints": {"/files/VelmoraSetup_2.6.0.0.exe":
                                       {"body": "#!/bin/sh\nexit 0\n"}}})"));
     Offer(false);
-    RemoveElevationTool();
+    if (GetParam()) {
+        RefuseElevation();
+    } else {
+        RemoveElevationTool();
+    }
     std::wstring error;
     ScriptResult script = RunScript(
         {{L"msgwnd", [&](HWND box, DuiLib::WindowImplBase* w) { Press(box, w, L"okbtn"); }},
@@ -204,6 +211,11 @@ TEST_F(UpdateFlow, ARefusedElevationIsAFailedStartThatSendsTheUserToTheSite) {
     EXPECT_EQ(Opened(), (std::vector<std::string>{"https://www.brivano.com/pdf/"}));
     EXPECT_TRUE(Elevated().empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(MissingOrRefused, ElevationFailure, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return info.param ? "ToolRefused" : "NoTool";
+                         });
 
 TEST_F(UpdateFlow, ADownloadThatLeftNoFileOffersNoInstallation) {
     ASSERT_TRUE(Sim().MergeScript(

@@ -5,6 +5,7 @@
 #include "process_state.h"
 #include "spawn.h"
 
+#include "win32/process.h"
 #include "win32/shell.h"
 
 #include <cstdlib>
@@ -12,6 +13,8 @@
 #include <cwctype>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -103,6 +106,59 @@ DWORD StartDetached(std::string program, std::vector<std::string> argv,
     return ERROR_SUCCESS;
 }
 
+// The elevation helper's name as the kernel keeps it for a process: the file name, cut to 15
+// bytes.
+std::string CommandName(const std::string& path) {
+    return std::filesystem::path(path).filename().string().substr(0, 15);
+}
+
+// The name a process runs under now, from /proc (readable for processes of any user, unlike
+// its executable's link); empty once it is gone.
+std::string RunningCommand(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const size_t open = line.find('(');
+    const size_t close = line.rfind(')');
+    return open == std::string::npos || close == std::string::npos || close < open
+               ? std::string()
+               : line.substr(open + 1, close - open - 1);
+}
+
+// Starts the program through the elevation helper and waits for its verdict, as the
+// elevation prompt on Windows holds ShellExecute until it is answered. The helper replaces
+// itself with the program once the user agreed, and ends with 126 (dismissed) or 127 (not
+// allowed) when not. A helper that ends in any other way has run the program.
+DWORD StartElevated(const std::string& helper, std::vector<std::string> argv,
+                    const std::string& directory) {
+    win32::SpawnRequest request;
+    request.program = helper;
+    request.argv = std::move(argv);
+    request.directory = directory;
+    request.streams[0] = win32::kNullStream;
+    request.newSession = true;
+    DWORD error = 0;
+    const pid_t pid = win32::Spawn(request, &error);
+    if (pid < 0) {
+        return error;
+    }
+    const std::shared_ptr<win32::ProcessState> state = win32::TrackChild(pid);
+    const std::string helperName = CommandName(helper);
+    constexpr DWORD kPollMs = 20;
+    for (;;) {
+        if (state->Wait(kPollMs) == WAIT_OBJECT_0) {
+            const DWORD code = state->ExitCode().value_or(0);
+            return code == 126   ? ERROR_CANCELLED
+                   : code == 127 ? ERROR_ACCESS_DENIED
+                                 : ERROR_SUCCESS;
+        }
+        const std::string running = RunningCommand(pid);
+        if (!running.empty() && running != helperName) {
+            return ERROR_SUCCESS; // agreed: the program runs in the helper's place
+        }
+    }
+}
+
 HINSTANCE StartFailure(DWORD error) {
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
@@ -113,7 +169,7 @@ HINSTANCE StartFailure(DWORD error) {
         return Result(ERROR_BAD_FORMAT, error);
     case ERROR_NOT_ENOUGH_MEMORY:
         return Result(SE_ERR_OOM, error);
-    default:
+    default: // a refused elevation among them
         return Result(SE_ERR_ACCESSDENIED, error);
     }
 }
@@ -202,7 +258,8 @@ extern "C" HINSTANCE WINAPI ShellExecuteW(HWND, LPCWSTR lpOperation, LPCWSTR lpF
             for (auto& arg : ParameterArguments(lpParameters)) {
                 argv.push_back(std::move(arg));
             }
-            error = StartDetached(program, std::move(argv), directory);
+            error = elevate ? StartElevated(program, std::move(argv), directory)
+                            : StartDetached(program, std::move(argv), directory);
             return error == ERROR_SUCCESS ? Result(kStarted, 0) : StartFailure(error);
         }
         if (elevate) {

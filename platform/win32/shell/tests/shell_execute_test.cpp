@@ -147,4 +147,27 @@ TEST_F(ShellExecute, RunasWithoutAnElevationHelperIsDenied) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
 
+// The helper holds the call until the user answers, as the elevation prompt does: it either
+// becomes the program (agreed) or ends with 126 (dismissed) or 127 (not allowed).
+TEST_F(ShellExecute, RunasWaitsForTheElevationHelpersAnswer) {
+    const auto helper = [&](const std::string& name, const std::string& body) {
+        const std::string path = m_dir.Path() + "/" + name;
+        std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+        return path;
+    };
+    {
+        ScopedEnv agreed("WIN32_ELEVATE_HANDLER", helper("agree", "sleep 0.2\nexec \"$@\""));
+        EXPECT_GT(Execute(L"runas", Windows(m_recorder), L"ran"), 32);
+        EXPECT_EQ(Recorded(), "ran\n");
+    }
+    for (const auto& [body, error] : {std::pair{"sleep 0.2\nexit 126", ERROR_CANCELLED},
+                                      std::pair{"exit 127", ERROR_ACCESS_DENIED}}) {
+        ScopedEnv refused("WIN32_ELEVATE_HANDLER", helper("refuse", body));
+        SetLastError(kSentinel);
+        EXPECT_EQ(Execute(L"runas", Windows(m_recorder), L"ran"), SE_ERR_ACCESSDENIED) << body;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(error)) << body;
+    }
+}
+
 } // namespace
