@@ -14,8 +14,12 @@
 
 #include <QAction>
 #include <QMenuBar>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -149,6 +153,49 @@ TEST_F(PageViewLayouts, OneRowAtATimeTurnsToTheNextPageAtTheEndOfThisOne) {
     EXPECT_EQ(view->Pages().ShownRow(), 4);
     view->resize(820, 640); // a later layout keeps the page on show
     EXPECT_EQ(view->Pages().ShownRow(), 4);
+}
+
+TEST_F(PageViewLayouts, OneRowAtATimeFitsEachPageAsItComes) {
+    // Portrait, landscape, portrait: fit page must show each of them whole.
+    const std::string path = m_files.Folder() + "/sizes.pdf";
+    {
+        QPdfWriter writer(QString::fromStdString(path));
+        writer.setResolution(72);
+        writer.setPageMargins(QMarginsF());
+        QPainter painter;
+        for (const QSizeF size : {QSizeF(420, 595), QSizeF(1190, 595), QSizeF(420, 595)}) {
+            writer.setPageSize(QPageSize(size, QPageSize::Point));
+            if (!painter.isActive()) {
+                painter.begin(&writer);
+            } else {
+                writer.newPage();
+            }
+            painter.drawRect(QRectF(QPointF(), size).adjusted(10, 10, -10, -10));
+        }
+    }
+    auto view = Show(path, {LayoutMode::SinglePage, false, true});
+    const auto fitsWhole = [&](int page) {
+        const QRect rect = view->PageRect(page);
+        return rect.width() <= view->viewport()->width() &&
+               rect.height() + 2 * PageView::kGap <= view->viewport()->height() + 1;
+    };
+    view->SetZoomMode(Mode::FitPage);
+    const double portrait = view->Zoom();
+    ASSERT_TRUE(fitsWhole(0));
+
+    QSignalSpy zooms(view.get(), &PageView::ZoomChanged);
+    Key(view.get(), Qt::Key_PageDown);
+    ASSERT_EQ(view->CurrentPage(), 1);
+    EXPECT_TRUE(fitsWhole(1)) << view->PageRect(1).width() << " in " << view->viewport()->width();
+    EXPECT_LT(view->Zoom(), portrait) << "the wide page is fitted by its width";
+    EXPECT_EQ(view->Mode(), Mode::FitPage);
+    EXPECT_EQ(zooms.count(), 1);
+    Key(view.get(), Qt::Key_PageDown);
+    EXPECT_DOUBLE_EQ(view->Zoom(), portrait);
+
+    view->SetZoom(1.5); // a zoom of the reader's own stays from page to page
+    view->GoToPage(1);
+    EXPECT_DOUBLE_EQ(view->Zoom(), 1.5);
 }
 
 TEST_F(PageViewLayouts, TurnedViewSwapsThePageAndRendersItTurned) {

@@ -181,22 +181,32 @@ int PageLayout::PageAt(QPoint point) const {
 double PageLayout::FitScale(const std::vector<QSizeF>& points, int quarterTurns,
                             LayoutOptions options, QSize area, int gap, bool wholePage, int page) {
     const bool two = TwoPages(options);
+    // The pages of `page`'s row.
+    int first = 0;
+    int last = int(points.size()) - 1;
+    const std::vector<int> starts = RowStarts(static_cast<int>(points.size()), options);
+    if (!starts.empty()) {
+        const int at = std::clamp(page, 0, int(points.size()) - 1);
+        const size_t r =
+            size_t(std::upper_bound(starts.begin(), starts.end(), at) - starts.begin() - 1);
+        first = starts[r];
+        last = r + 1 < starts.size() ? starts[r + 1] - 1 : int(points.size()) - 1;
+    }
+    // Scrolling through everything, one zoom fits the widest page of all; a row at a time,
+    // each row is fitted on its own.
+    const int from = options.continuous ? 0 : first;
+    const int to = options.continuous ? int(points.size()) - 1 : last;
     double widest = 1;
-    for (const QSizeF& size : points) {
-        widest = std::max(widest, RotatedSize(size, quarterTurns).width());
+    for (int i = from; i <= to; ++i) {
+        widest = std::max(widest, RotatedSize(points[size_t(i)], quarterTurns).width());
     }
     // Two columns rounded each on their own may come out a pixel wider than the room; a
     // pixel less keeps the sideways scroll bar away.
     const double room = std::max(1, area.width() - (two ? 3 * gap + 1 : 2 * gap));
     double scale = room / ((two ? 2 : 1) * widest);
-    const std::vector<int> starts = RowStarts(static_cast<int>(points.size()), options);
     if (wholePage && !starts.empty()) {
-        const int at = std::clamp(page, 0, int(points.size()) - 1);
-        const size_t r =
-            size_t(std::upper_bound(starts.begin(), starts.end(), at) - starts.begin() - 1);
-        const int last = r + 1 < starts.size() ? starts[r + 1] - 1 : int(points.size()) - 1;
         double tallest = 1;
-        for (int i = starts[r]; i <= last; ++i) {
+        for (int i = first; i <= last; ++i) {
             tallest = std::max(tallest, RotatedSize(points[size_t(i)], quarterTurns).height());
         }
         scale = std::min(scale, std::max(1, area.height() - 2 * gap) / tallest);

@@ -79,8 +79,9 @@ public:
     // The page under a point of the strip; -1 over the gaps and outside.
     int PageAt(QPoint point) const;
 
-    // The scale (pixels per point) at which the widest row fits `area`, and, for a whole page,
-    // the tallest page in the row of `page` fits its height too. At least 1e-6; `area`
+    // The scale (pixels per point) at which the widest row fits `area` (the row of `page`
+    // alone when the layout shows a row at a time), and, for a whole page, the tallest page in
+    // the row of `page` fits its height too. At least 1e-6; `area`
     // includes the gaps.
     static double FitScale(const std::vector<QSizeF>& points, int quarterTurns,
                            LayoutOptions options, QSize area, int gap, bool wholePage, int page);

@@ -191,13 +191,13 @@ void PageView::SetMode(ZoomMode mode) {
     }
 }
 
-double PageView::FitZoom(ZoomMode mode) const {
+double PageView::FitZoom(ZoomMode mode, int page) const {
     if (mode == ZoomMode::Custom || PageCount() == 0) {
         return m_zoom;
     }
     const double scale =
         PageLayout::FitScale(m_points, m_turns, m_layoutOptions, viewport()->size(), kGap,
-                             mode == ZoomMode::FitPage, m_current);
+                             mode == ZoomMode::FitPage, page < 0 ? m_current : page);
     return Clamp(scale / kPixelsPerPoint);
 }
 
@@ -260,11 +260,19 @@ void PageView::ShowRowOf(int page) {
     if (m_layoutOptions.continuous || m_layout.RowOf(page) == m_layout.ShownRow()) {
         return;
     }
+    // A fitted view fits each row as it comes: a landscape page after portrait ones is shown
+    // whole, not at the zoom that suited the page before.
+    const double zoom = FitZoom(m_mode, page);
+    const bool zoomChanged = std::abs(zoom - m_zoom) > 1e-9;
+    m_zoom = zoom;
     Relayout(page);
     // The row on show follows the current page from now on (a resize lays out that row).
     SetCurrent(page);
     viewport()->update();
     RequestRenders();
+    if (zoomChanged) {
+        emit ZoomChanged(m_zoom);
+    }
 }
 
 bool PageView::CanLeaveRow(bool forward) const {

@@ -221,7 +221,8 @@ private:
     // Not continuous, the row of `shownPage` is on show (of the current page for -1).
     void Relayout(int shownPage = -1);
     void ApplyZoom(double factor, QPoint anchor);
-    double FitZoom(ZoomMode mode) const;
+    // The zoom that fits `page`'s row (the current page's when -1).
+    double FitZoom(ZoomMode mode, int page = -1) const;
     void UpdateCurrentPage();
     void SetCurrent(int index);
     void PlaceIndicator();
