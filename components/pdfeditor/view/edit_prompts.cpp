@@ -5,7 +5,6 @@
 #include "file_dialog.h"
 
 #include <win32/host.h>
-#include <win32/trace.h>
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -84,21 +83,7 @@ std::optional<std::string> MessageBoxEditPrompts::AskSavePath(const Document& do
     const std::wstring suggested = win32::host::ToWindowsPath(document.Path());
     const std::wstring title = Tr(TextId::SaveAsDialogTitle).toStdWString();
     static const wchar_t kFilter[] = L"PDF\0*.pdf\0";
-    std::vector<WCHAR> answer(1 << 12, L'\0');
-    suggested.copy(answer.data(), std::min(suggested.size(), answer.size() - 2));
-    OPENFILENAMEW dialog =
-        FileDialogRequest(m_owner, kFilter, title, answer,
-                          OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR);
-    if (!GetSaveFileNameW(&dialog)) {
-        return std::nullopt;
-    }
-    const std::string hostPath = win32::host::ToHostPath(answer.data());
-    if (hostPath.empty()) {
-        win32::Trace("editor", "save dialog: no drive maps %s",
-                     win32::host::WideToUtf8(answer.data()).c_str());
-        return std::nullopt;
-    }
-    return hostPath;
+    return AskSaveFile(m_owner, kFilter, title, suggested);
 }
 
 void MessageBoxEditPrompts::ShowSaveFailure(const Document& document, const SaveResult& result) {

@@ -4,6 +4,7 @@
 
 #include <win32/commdlg.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,5 +26,11 @@ inline OPENFILENAMEW FileDialogRequest(HWND owner, const wchar_t* filter, const 
     dialog.Flags = flags;
     return dialog;
 }
+
+// The save dialog (GetSaveFileNameW) with `suggested` (a Windows path or a plain name) filled
+// in, asking before it replaces a file. The host path chosen; nothing after a cancel or for a
+// place no drive of the host reaches.
+std::optional<std::string> AskSaveFile(HWND owner, const wchar_t* filter, const std::wstring& title,
+                                       const std::wstring& suggested);
 
 } // namespace pdfeditor

@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QRegion>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -36,7 +37,17 @@ constexpr double kZoomSteps[] = {0.1, 0.25, 0.5, 0.75, 1.0, 1.25, 1.5,
                                  2.0, 3.0,  4.0, 6.0,  8.0, 12.0, 16.0};
 const QColor kDesk(0x52, 0x56, 0x59);
 const QColor kShadow(0, 0, 0, 80);
-const QColor kBorder(0, 0, 0, 70);
+// The border is opaque: a translucent line down a page is blended row by row, a millisecond of
+// every paint. This grey is what the translucent black it replaces gave over white paper.
+const QColor kBorder(0xb9, 0xb9, 0xb9);
+
+// `top` laid over the opaque `under`, as one opaque colour.
+QColor Over(const QColor& top, const QColor& under) {
+    const double a = top.alphaF();
+    return QColor::fromRgbF(float(top.redF() * a + under.redF() * (1 - a)),
+                            float(top.greenF() * a + under.greenF() * (1 - a)),
+                            float(top.blueF() * a + under.blueF() * (1 - a)));
+}
 const QColor kHit(255, 210, 0, 90);
 const QColor kCurrentHit(255, 120, 0, 130);
 // Jumps kept for Back; older ones fall off.
@@ -490,8 +501,9 @@ void PageView::PaintHits(QPainter& painter, int page, const QRect& rect) const {
 
 void PageView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
-    painter.fillRect(viewport()->rect(), m_options.desk.isValid() ? m_options.desk : kDesk);
+    const QColor desk = m_options.desk.isValid() ? m_options.desk : kDesk;
     if (m_layout.IsEmpty()) {
+        painter.fillRect(viewport()->rect(), desk);
         return;
     }
     const int contentWidth = m_layout.Content().width();
@@ -499,14 +511,24 @@ void PageView::paintEvent(QPaintEvent*) {
                                                       : -horizontalScrollBar()->value();
     const int dy = -verticalScrollBar()->value();
     const auto [first, last] = m_layout.PagesBetween(-dy, -dy + viewport()->height());
+    // Every pixel of a page is painted below, so the desk is filled only around the pages; and
+    // all in opaque colours, which the raster engine fills with plain stores (a translucent
+    // fill is blended row by row, each tall one spread over threads).
+    QRegion around(viewport()->rect());
+    for (int i = first; i <= last; ++i) {
+        around -= PageRect(i).translated(dx, dy);
+    }
+    for (const QRect& part : around) {
+        painter.fillRect(part, desk);
+    }
+    const QColor shadow = Over(kShadow, desk);
     bool paintedFirstPage = false;
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     for (int i = first; i <= last; ++i) {
         const QRect rect = PageRect(i).translated(dx, dy);
-        // The shadow only where it shows, right of and below the page: blending a translucent
-        // rectangle the size of the page under it took most of a paint.
-        painter.fillRect(QRect(rect.right() + 1, rect.top() + 3, 2, rect.height()), kShadow);
-        painter.fillRect(QRect(rect.left() + 2, rect.bottom() + 1, rect.width() - 2, 3), kShadow);
+        // The shadow only where it shows, right of and below the page.
+        painter.fillRect(QRect(rect.right() + 1, rect.top() + 3, 2, rect.height()), shadow);
+        painter.fillRect(QRect(rect.left() + 2, rect.bottom() + 1, rect.width() - 2, 3), shadow);
         const int width = RenderWidth(i);
         const QImage* image = m_cache.Find(i, width);
         if (!image) {

@@ -4,8 +4,6 @@
 #include "view/file_dialog.h"
 
 #include <win32/commdlg.h>
-#include <win32/host.h>
-#include <win32/trace.h>
 
 #include <QHeaderView>
 #include <QLocale>
@@ -95,21 +93,9 @@ bool AttachmentsPane::SaveSelected() {
         PlainFileName(m_attachments[static_cast<size_t>(index)].name).toStdWString();
     const std::wstring title = Tr(TextId::AttachmentSaveTitle).toStdWString();
     static const wchar_t kFilter[] = L"*\0*\0";
-    std::vector<WCHAR> answer(1 << 12, L'\0');
-    suggested.copy(answer.data(), std::min(suggested.size(), answer.size() - 2));
-    OPENFILENAMEW dialog =
-        FileDialogRequest(m_dialogOwner, kFilter, title, answer,
-                          OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR);
-    if (!GetSaveFileNameW(&dialog)) {
-        return false;
-    }
-    const std::string hostPath = win32::host::ToHostPath(answer.data());
-    if (hostPath.empty()) {
-        win32::Trace("editor", "save dialog: no drive maps %s",
-                     win32::host::WideToUtf8(answer.data()).c_str());
-        return false;
-    }
-    return SaveTo(index, hostPath);
+    const std::optional<std::string> hostPath =
+        AskSaveFile(m_dialogOwner, kFilter, title, suggested);
+    return hostPath && SaveTo(index, *hostPath);
 }
 
 bool AttachmentsPane::SaveTo(int index, const std::string& hostPath) {
