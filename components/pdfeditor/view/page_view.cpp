@@ -57,6 +57,30 @@ double Clamp(double factor) {
     return std::clamp(factor, PageView::kMinZoom, PageView::kMaxZoom);
 }
 
+// The page number over the view. Drawn by hand rather than through a style sheet: the label
+// changes at every page turned, and a style sheet's sizing and painting took half of a turn.
+class IndicatorLabel : public QLabel {
+public:
+    explicit IndicatorLabel(QWidget* parent) : QLabel(parent) {
+        setContentsMargins(12, 4, 12, 4);
+        QPalette colours = palette();
+        colours.setColor(QPalette::WindowText, Qt::white);
+        setPalette(colours);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        {
+            QPainter painter(this);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(QColor(32, 33, 36, 200));
+            painter.drawRoundedRect(QRectF(rect()), 4, 4);
+        }
+        QLabel::paintEvent(event);
+    }
+};
+
 } // namespace
 
 PageView::PageView(std::shared_ptr<const Document> document, QWidget* parent,
@@ -77,12 +101,11 @@ PageView::PageView(std::shared_ptr<const Document> document, QWidget* parent,
     viewport()->setMouseTracking(true);
     m_selection = std::make_unique<TextSelection>(*m_document);
 
-    m_indicator = new QLabel(this);
+    m_indicator = new IndicatorLabel(this);
     m_indicator->setObjectName(QStringLiteral("pageIndicator"));
     m_indicator->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_indicator->setStyleSheet(QStringLiteral(
-        "QLabel { background: rgba(32, 33, 36, 200); color: white; border-radius: 4px;"
-        " padding: 4px 12px; }"));
+    // Made after the viewport and the scroll bars, it stays above them.
+    m_indicator->raise();
 
     connect(m_renderer.get(), &PageRenderer::Rendered, this, &PageView::OnRendered);
     connect(m_renderer.get(), &PageRenderer::Failed, this, &PageView::OnFailed);
@@ -365,7 +388,6 @@ void PageView::PlaceIndicator() {
     const QRect area = viewport()->geometry();
     m_indicator->move(area.left() + (area.width() - m_indicator->width()) / 2,
                       area.bottom() - m_indicator->height() - 16);
-    m_indicator->raise();
 }
 
 int PageView::FullWidth(int page) const {
