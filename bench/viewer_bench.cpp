@@ -28,7 +28,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -66,7 +68,12 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs = 60000) {
         if (timer.elapsed() > timeoutMs) {
             return false;
         }
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        // Sleeps until an event or the next look, as a program waiting for its reader does:
+        // processEvents with a time limit returns at once and would keep the processor busy
+        // (and warm) between the steps.
+        QEventLoop loop;
+        QTimer::singleShot(2, &loop, &QEventLoop::quit);
+        loop.exec();
     }
     return true;
 }

@@ -11,12 +11,33 @@
 #include <algorithm>
 #include <memory>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace pdfeditor {
+
+namespace {
+
+// Renders give way to the UI thread: a page turned must be painted at once, while the
+// neighbours rendered ahead can wait the millisecond. When the UI thread is idle (waiting for
+// the page on screen) a render still has the processor to itself.
+constexpr int kRenderNiceness = 10;
+
+void YieldToTheUiThread() {
+    // Linux gives every thread its own niceness; raising it needs no privilege, and failing
+    // only leaves the thread as it was.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kRenderNiceness);
+}
+
+} // namespace
 
 PageRenderer::PageRenderer(std::string hostPath, std::string password, int threads, QObject* parent)
     : QObject(parent), m_path(std::move(hostPath)), m_password(std::move(password)) {
     for (int i = 0; i < std::max(1, threads); ++i) {
-        m_workers.emplace_back([this] { Work(); });
+        m_workers.emplace_back([this] {
+            YieldToTheUiThread();
+            Work();
+        });
     }
 }
 

@@ -99,6 +99,9 @@ PageView::PageView(std::shared_ptr<const Document> document, QWidget* parent,
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     // The hand over links and the I-beam over text show while the pointer merely passes.
     viewport()->setMouseTracking(true);
+    // paintEvent covers every pixel (desk and pages); a fill of the whole view before it would
+    // be a second pass at every page turned.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     m_selection = std::make_unique<TextSelection>(*m_document);
 
     m_indicator = new IndicatorLabel(this);
@@ -625,7 +628,19 @@ void PageView::showEvent(QShowEvent* event) {
 void PageView::scrollContentsBy(int, int) {
     UpdateCurrentPage();
     viewport()->update();
-    RequestRenders();
+    // Asked for once this turn of the event loop is over, after the paint: waking the render
+    // threads now would have them take the processor from the paint of a page already
+    // rendered. A page not rendered yet waits no longer than that turn.
+    if (!m_rendersAsked) {
+        m_rendersAsked = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_rendersAsked = false;
+                RequestRenders();
+            },
+            Qt::QueuedConnection);
+    }
     emit Scrolled();
 }
 

@@ -283,6 +283,8 @@ private:
     ZoomMode m_mode = ZoomMode::FitWidth;
     int m_current = 0;
     bool m_firstPainted = false;
+    // A RequestRenders is queued for after this turn of the event loop.
+    bool m_rendersAsked = false;
     QLabel* m_indicator = nullptr;
     std::vector<Destination> m_back;
     std::vector<Destination> m_forward;
