@@ -73,7 +73,13 @@ TEST_F(Panes, OnlySwitchedOnPanesShowAndTheyReadTheDocumentOnlyWhenShown) {
     EXPECT_FALSE(Side().isVisible()) << "no pane switched on, no room taken";
     Enable({PaneKind::Bookmarks, PaneKind::NamedDests});
     EXPECT_TRUE(Side().isVisible());
+    // Switched on is a button only: the panes are made when first shown or asked for, and then
+    // follow the view that was active all along.
+    for (size_t i = 0; i < size_t(PaneKind::Count); ++i) {
+        EXPECT_FALSE(Side().IsMade(PaneKind(i))) << "pane " << i;
+    }
     EXPECT_FALSE(Side().ShowPane(PaneKind::Attachments)) << "not switched on";
+    EXPECT_FALSE(Side().IsMade(PaneKind::Attachments));
     EXPECT_EQ(Side().Bookmarks()->Tree()->topLevelItemCount(), 0) << "not read before shown";
     ASSERT_TRUE(Side().ShowPane(PaneKind::Bookmarks));
     EXPECT_EQ(Side().OpenPane(), PaneKind::Bookmarks);
