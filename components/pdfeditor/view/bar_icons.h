@@ -55,6 +55,10 @@ enum class BarIcon {
     ImageStamp,
     Delete,
     Color,
+    // The form bar.
+    HighlightFields,
+    PreviousField,
+    NextField,
 };
 
 QIcon MakeBarIcon(BarIcon which);

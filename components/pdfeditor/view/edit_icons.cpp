@@ -215,6 +215,28 @@ bool DrawEditIcon(QPainter& p, BarIcon which) {
         p.drawEllipse(QRectF(3, 3, 14, 14));
         return true;
     }
+    case BarIcon::HighlightFields:
+        // A field tinted as the highlighted fields are, with a caret in it.
+        p.setPen(Line(kAccent, 1.3));
+        p.setBrush(QColor(0xd2, 0xe3, 0xfc));
+        p.drawRoundedRect(QRectF(2.5, 5.5, 15, 9), 1.5, 1.5);
+        p.setPen(Line(kInk, 1.4));
+        p.drawLine(QPointF(6.5, 8), QPointF(6.5, 12));
+        return true;
+    case BarIcon::PreviousField:
+    case BarIcon::NextField: {
+        // A field and an arrow under it, to the field before or after.
+        p.setPen(Line(kInk, 1.2));
+        p.setBrush(kPaper);
+        p.drawRoundedRect(QRectF(2.5, 3.5, 15, 6.5), 1.2, 1.2);
+        const double dir = which == BarIcon::NextField ? 1 : -1;
+        const QPointF tip(10 + dir * 6, 14.5);
+        p.setPen(Line(kAccent, 1.8));
+        p.drawLine(QPointF(10 - dir * 6, 14.5), tip);
+        p.drawLine(tip, tip + QPointF(-dir * 3.5, -3));
+        p.drawLine(tip, tip + QPointF(-dir * 3.5, 3));
+        return true;
+    }
     default:
         return false;
     }

@@ -358,7 +358,6 @@ void EditorWidget::CreateBars() {
     });
 
     m_formBar = NewBar("formBar");
-    m_formBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_forms->AddTo(m_formBar);
 
     m_propertiesBar = NewBar("propertiesBar");

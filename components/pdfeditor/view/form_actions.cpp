@@ -1,5 +1,6 @@
 #include "form_actions.h"
 
+#include "bar_icons.h"
 #include "core/texts.h"
 #include "form_filler.h"
 #include "page_view.h"
@@ -25,6 +26,9 @@ FormActions::FormActions(QWidget* owner)
     : QObject(owner), m_highlight(new QAction(owner)), m_next(new QAction(owner)),
       m_previous(new QAction(owner)) {
     m_highlight->setObjectName(QStringLiteral("highlightFields"));
+    m_highlight->setIcon(MakeBarIcon(BarIcon::HighlightFields));
+    m_next->setIcon(MakeBarIcon(BarIcon::NextField));
+    m_previous->setIcon(MakeBarIcon(BarIcon::PreviousField));
     m_highlight->setCheckable(true);
     m_highlight->setChecked(true);
     m_next->setObjectName(QStringLiteral("nextField"));
