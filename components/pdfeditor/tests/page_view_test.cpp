@@ -183,6 +183,39 @@ TEST_F(PageViewTest, PagesRenderOffTheUiThreadWithInkWhereTheTextIs) {
     EXPECT_FALSE(view->RenderFailed(0));
 }
 
+// The view paints every pixel itself (nothing is filled before it): desk around and between the
+// pages, each page with its border and shadow in opaque colours, after a scroll as at first.
+TEST_F(PageViewTest, EveryPixelIsPaintedDeskAroundThePagesAndPagesOverIt) {
+    PageViewOptions options;
+    options.desk = QColor(0, 128, 0);
+    auto view = Show(m_files.TextPages("three.pdf", 3), options);
+    view->SetZoom(0.4); // the first two pages and the gap between them on screen
+    ASSERT_TRUE(pdftest::WaitUntil(
+        [&] { return !view->RenderedImage(0).isNull() && !view->RenderedImage(1).isNull(); }));
+    const auto check = [&] {
+        const QImage shot = view->viewport()->grab().toImage();
+        const int content = view->Pages().Content().width();
+        const QPoint offset((view->viewport()->width() - content) / 2,
+                            -view->verticalScrollBar()->value());
+        const QRect page = view->PageRect(0).translated(offset);
+        const QRect next = view->PageRect(1).translated(offset);
+        const auto at = [&](int x, int y) { return shot.pixelColor(x, y).rgb(); };
+        EXPECT_EQ(at(2, page.center().y()), options.desk.rgb()) << "left of the page";
+        EXPECT_EQ(at(page.center().x(), page.bottom() + 8), options.desk.rgb()) << "between";
+        EXPECT_EQ(at(page.center().x(), (page.bottom() + next.top()) / 2 + 4), options.desk.rgb());
+        EXPECT_EQ(at(page.left() + 4, page.bottom() - 4), QColor(Qt::white).rgb()) << "the paper";
+        EXPECT_EQ(at(page.left(), page.center().y()), QColor(0xb9, 0xb9, 0xb9).rgb())
+            << "the border";
+        const QColor shadow = shot.pixelColor(page.right() + 1, page.center().y());
+        EXPECT_EQ(shadow.red(), 0);
+        EXPECT_LT(shadow.green(), 128) << "the shadow darkens the desk";
+        EXPECT_GT(shadow.green(), 64);
+    };
+    check();
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->value() + 37);
+    check();
+}
+
 TEST_F(PageViewTest, FirstPaintIsAnnouncedOnceThePageIsOnScreen) {
     auto view = Show(m_files.TextPages("one.pdf", 1));
     bool painted = false;
