@@ -63,16 +63,9 @@ protected:
         return m_view->PdfToViewport(0, QPointF(x, y)).toPoint();
     }
     void Mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons) {
-        QWidget* port = m_view->viewport();
-        QMouseEvent event(type, at, port->mapToGlobal(at), button, buttons, Qt::NoModifier);
-        QApplication::sendEvent(port, &event);
+        pdftest::SendMouse(m_view->viewport(), type, at, button, buttons);
     }
-    void Drag(QPoint from, QPoint to) {
-        Mouse(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
-        Mouse(QEvent::MouseMove, (from + to) / 2, Qt::NoButton, Qt::LeftButton);
-        Mouse(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
-        Mouse(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
-    }
+    void Drag(QPoint from, QPoint to) { pdftest::Drag(m_view->viewport(), from, to); }
     void Key(int key) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
         QApplication::sendEvent(m_view.get(), &press);

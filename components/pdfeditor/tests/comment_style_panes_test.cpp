@@ -76,17 +76,8 @@ protected:
 
     // A click or a drag on page 1, in PDF points.
     void Drag(QPointF from, QPointF to) {
-        QWidget* port = View()->viewport();
-        const QPoint a = View()->PdfToViewport(0, from).toPoint();
-        const QPoint b = View()->PdfToViewport(0, to).toPoint();
-        auto send = [port](QEvent::Type type, QPoint at, Qt::MouseButton button,
-                           Qt::MouseButtons buttons) {
-            QMouseEvent event(type, at, port->mapToGlobal(at), button, buttons, Qt::NoModifier);
-            QApplication::sendEvent(port, &event);
-        };
-        send(QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton);
-        send(QEvent::MouseMove, b, Qt::NoButton, Qt::LeftButton);
-        send(QEvent::MouseButtonRelease, b, Qt::LeftButton, Qt::NoButton);
+        pdftest::Drag(View()->viewport(), View()->PdfToViewport(0, from).toPoint(),
+                      View()->PdfToViewport(0, to).toPoint());
     }
     // What the tools made on page 1.
     std::vector<AnnotationData> Made() {

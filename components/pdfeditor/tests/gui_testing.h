@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QSettings>
+#include <QWidget>
 
 #include <functional>
 
@@ -40,6 +42,21 @@ inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 20000) 
         QApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return true;
+}
+
+// One mouse event sent to `target` (a viewport) at `at`, in its coordinates.
+inline void SendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button,
+                      Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QMouseEvent event(type, at, target->mapToGlobal(at), button, buttons, modifiers);
+    QApplication::sendEvent(target, &event);
+}
+
+// A drag with the left button from `from` to `to`, passing halfway, as a hand makes it.
+inline void Drag(QWidget* target, QPoint from, QPoint to) {
+    SendMouse(target, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(target, QEvent::MouseMove, (from + to) / 2, Qt::NoButton, Qt::LeftButton);
+    SendMouse(target, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    SendMouse(target, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
 }
 
 } // namespace pdftest

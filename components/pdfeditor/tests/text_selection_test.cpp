@@ -56,16 +56,9 @@ protected:
     }
     void Mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons,
                Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QWidget* port = m_view->viewport();
-        QMouseEvent event(type, at, port->mapToGlobal(at), button, buttons, modifiers);
-        QApplication::sendEvent(port, &event);
+        pdftest::SendMouse(m_view->viewport(), type, at, button, buttons, modifiers);
     }
-    void Drag(QPoint from, QPoint to) {
-        Mouse(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
-        Mouse(QEvent::MouseMove, (from + to) / 2, Qt::NoButton, Qt::LeftButton);
-        Mouse(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
-        Mouse(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
-    }
+    void Drag(QPoint from, QPoint to) { pdftest::Drag(m_view->viewport(), from, to); }
     void Click(QPoint at, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         Mouse(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton, modifiers);
         Mouse(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton, modifiers);

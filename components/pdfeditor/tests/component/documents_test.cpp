@@ -353,14 +353,7 @@ TEST_F(DocumentsTest, EditsAndSavesAreReportedAsTheyHappen) {
     QWidget* port = view->viewport();
     const QPoint from = port->rect().center() - QPoint(60, 40);
     const QPoint to = port->rect().center() + QPoint(60, 40);
-    auto send = [port](QEvent::Type type, QPoint at, Qt::MouseButton button,
-                       Qt::MouseButtons buttons) {
-        QMouseEvent event(type, at, port->mapToGlobal(at), button, buttons, Qt::NoModifier);
-        QApplication::sendEvent(port, &event);
-    };
-    send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
-    send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+    pdftest::Drag(port, from, to);
     EXPECT_TRUE(modified());
     // Events reach the host from the event loop, as a person's next step would let them.
     auto heardSoFar = [this](size_t count) {
@@ -376,9 +369,7 @@ TEST_F(DocumentsTest, EditsAndSavesAreReportedAsTheyHappen) {
     ASSERT_TRUE(heardSoFar(3));
 
     // The same once more, saved under another name.
-    send(QEvent::MouseButtonPress, from + QPoint(10, 10), Qt::LeftButton, Qt::LeftButton);
-    send(QEvent::MouseMove, to + QPoint(10, 10), Qt::NoButton, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, to + QPoint(10, 10), Qt::LeftButton, Qt::NoButton);
+    pdftest::Drag(port, from + QPoint(10, 10), to + QPoint(10, 10));
     ASSERT_TRUE(heardSoFar(4));
     const std::string copy = m_files.Folder() + "/copy.pdf";
     {
