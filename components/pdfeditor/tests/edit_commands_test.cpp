@@ -131,6 +131,7 @@ protected:
         widget->SetCommandBarVisible(CommandBar::MenuBar, true);
         widget->resize(900, 700);
         widget->show();
+        widget->MakeBars();
         // Shortcuts answer only in the active window.
         widget->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(widget.get()));

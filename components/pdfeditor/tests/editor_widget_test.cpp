@@ -47,6 +47,8 @@ protected:
         m_editor->Tabs()->SetFailureReport(&m_failures);
         m_editor->resize(1000, 800);
         m_editor->show();
+        // The bars come once the first frame is out.
+        ASSERT_TRUE(pdftest::WaitUntil([this] { return m_editor->AreBarsMade(); }));
     }
     void TearDown() override {
         m_editor.reset();
@@ -131,10 +133,28 @@ TEST_F(EditorWidgetTest, BarsStartHiddenAndShowOnlyWhenSwitchedOn) {
     EXPECT_FALSE(row->isVisible());
     EXPECT_FALSE(Child<QMenuBar>("menuBar")->isVisible());
 
-    // Switched on before the widget is on screen, a bar counts as visible already.
+    // Switched on before the widget is on screen, a bar counts as visible already, and shows
+    // as soon as the bars are made.
     EditorWidget unshown(&m_set);
     unshown.SetCommandBarVisible(CommandBar::View, true);
+    unshown.SetCommandBarVisible(CommandBar::MenuBar, true);
+    unshown.SetCommandBarVisible(CommandBar::MenuBar, false);
     EXPECT_TRUE(unshown.IsCommandBarVisible(CommandBar::View));
+    EXPECT_FALSE(unshown.IsCommandBarVisible(CommandBar::MenuBar));
+    EXPECT_FALSE(unshown.AreBarsMade());
+    EXPECT_EQ(unshown.findChild<QToolBar*>(QStringLiteral("viewBar")), nullptr);
+    unshown.MakeBars();
+    EXPECT_FALSE(unshown.findChild<QToolBar*>(QStringLiteral("viewBar"))->isHidden());
+    EXPECT_FALSE(unshown.findChild<QWidget*>(QStringLiteral("commandBars"))->isHidden());
+    EXPECT_TRUE(unshown.findChild<QMenuBar*>(QStringLiteral("menuBar"))->isHidden());
+
+    // A document on screen brings its bars at once, painted or not.
+    DocumentSet otherSet;
+    EditorWidget other(&otherSet);
+    other.SetCommandBarVisible(CommandBar::PageNav, true);
+    ASSERT_EQ(other.Tabs()->Open(m_files.TextPages("other", 3)), OpenResult::Ok);
+    ASSERT_TRUE(other.AreBarsMade());
+    EXPECT_TRUE(other.findChild<QLabel*>(QStringLiteral("pageCount"))->text().contains('3'));
 }
 
 TEST_F(EditorWidgetTest, CommandsActOnTheActiveView) {

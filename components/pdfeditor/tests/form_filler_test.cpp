@@ -375,6 +375,7 @@ TEST(FormFillingInTheEditor, TheFormBarHighlightsAndMovesBetweenFields) {
     EditorWidget editor(&documents);
     editor.resize(1000, 800);
     editor.show();
+    editor.MakeBars();
     EXPECT_FALSE(editor.IsCommandBarVisible(CommandBar::Form));
     editor.SetCommandBarVisible(CommandBar::Form, true);
     auto* bar = editor.findChild<QToolBar*>(QStringLiteral("formBar"));

@@ -471,6 +471,7 @@ TEST_F(Printing, RequestsForPagesOutsideTheDocumentAreRefused) {
 TEST_F(Printing, EditorsPrintCommandIsOnlyThereWhenSwitchedOnAndADocumentIsOpen) {
     DocumentSet set;
     EditorWidget editor(&set);
+    editor.MakeBars();
     auto* print = editor.findChild<QAction*>(QStringLiteral("actionPrint"));
     ASSERT_NE(print, nullptr);
     EXPECT_EQ(print->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));

@@ -226,6 +226,7 @@ protected:
         m_editor->SetCommandBarVisible(CommandBar::MenuBar, true);
         m_editor->resize(1000, 800);
         m_editor->show();
+        m_editor->MakeBars();
     }
     void TearDown() override { m_editor.reset(); }
 

@@ -93,9 +93,6 @@ EditorWidget::EditorWidget(DocumentSet* documents, QWidget* parent, PageViewOpti
     m_forms = new FormActions(this);
     m_forms->SetFailureSink(
         [this](const std::string& message) { m_editCommands->ShowEditFailure(message); });
-    CreateMenus();
-    CreateBars();
-    m_viewModes->SetBars({m_menuBar, m_barRow});
     m_tabs = new DocumentTabs(documents, this, options);
     m_emptyHint = new QLabel(m_tabs);
     m_emptyHint->setAlignment(Qt::AlignCenter);
@@ -105,7 +102,6 @@ EditorWidget::EditorWidget(DocumentSet* documents, QWidget* parent, PageViewOpti
     m_tabs->SetCloseGuard([this](int index) { return m_editCommands->MayClose(index); });
 
     m_sidePanel = new SidePanel(this);
-    m_sidePanel->SetCommenting(m_commenting);
     m_splitter = new QSplitter(Qt::Horizontal, this);
     m_splitter->setObjectName(QStringLiteral("panesSplitter"));
     m_splitter->setChildrenCollapsible(false);
@@ -133,11 +129,7 @@ EditorWidget::EditorWidget(DocumentSet* documents, QWidget* parent, PageViewOpti
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(m_menuBar);
-    layout->addWidget(m_barRow);
     layout->addWidget(m_splitter, 1);
-    m_menuBar->hide();
-    m_barRow->hide();
 
     connect(m_tabs, &QTabWidget::currentChanged, this, &EditorWidget::FollowActive);
     connect(&Texts::Instance(), &Texts::LanguageChanged, this, &EditorWidget::Retranslate);
@@ -242,6 +234,53 @@ void EditorWidget::CreateActions() {
     }
     onView(a.copy, [](PageView& view) { view.CopySelection(); });
     onView(a.selectAll, [](PageView& view) { view.SelectAll(); });
+}
+
+void EditorWidget::MakeBars() {
+    if (m_barsMade) {
+        return;
+    }
+    m_barsMade = true;
+    CreateMenus();
+    CreateBars();
+    m_viewModes->SetBars({m_menuBar, m_barRow});
+    m_sidePanel->SetCommenting(m_commenting);
+    auto* column = static_cast<QVBoxLayout*>(layout());
+    column->insertWidget(0, m_menuBar);
+    column->insertWidget(1, m_barRow);
+    m_menuBar->hide();
+    m_barRow->hide();
+    if (m_dialogOwner) {
+        m_commenting->SetDialogOwner(m_dialogOwner);
+    }
+    RetranslateBars();
+    for (int bar = 0; bar <= static_cast<int>(CommandBar::Properties); ++bar) {
+        if (m_barsWanted & (1u << bar)) {
+            SetCommandBarVisible(static_cast<CommandBar>(bar), true);
+        }
+    }
+    m_commenting->Tool()->SetView(m_view);
+    Refresh();
+    win32::Trace("startup", "editor bars made at %.1f ms", win32::MillisecondsSinceStart());
+}
+
+CommentingBar* EditorWidget::Commenting() {
+    MakeBars();
+    return m_commenting;
+}
+
+CommentPropertiesBar* EditorWidget::CommentProperties() {
+    MakeBars();
+    return m_properties;
+}
+
+void EditorWidget::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    // The bars are made once this frame is out, and then only if nothing made them sooner.
+    if (!m_barsMade && !m_barsAsked) {
+        m_barsAsked = true;
+        QTimer::singleShot(0, this, &EditorWidget::MakeBars);
+    }
 }
 
 bool EditorWidget::ShowSearch() {
@@ -391,6 +430,16 @@ void EditorWidget::Retranslate() {
         action->setText(Tr(ids.first));
         action->setToolTip(TipWithKey(ids.second, action));
     }
+    m_forms->Retranslate();
+    m_emptyHint->setText(Tr(TextId::EmptyHint));
+    m_viewModes->Retranslate();
+    m_print->Retranslate();
+    if (m_barsMade) {
+        RetranslateBars();
+    }
+}
+
+void EditorWidget::RetranslateBars() {
     m_fileMenu->setTitle(Tr(TextId::MenuFile));
     m_editMenu->setTitle(Tr(TextId::MenuEdit));
     m_viewMenu->setTitle(Tr(TextId::MenuView));
@@ -401,13 +450,14 @@ void EditorWidget::Retranslate() {
     m_zoomBar->setWindowTitle(Tr(TextId::BarPageZoom));
     m_navBar->setWindowTitle(Tr(TextId::BarPageNav));
     m_formBar->setWindowTitle(Tr(TextId::BarForm));
-    m_forms->Retranslate();
-    m_emptyHint->setText(Tr(TextId::EmptyHint));
-    m_viewModes->Retranslate();
-    m_print->Retranslate();
 }
 
 void EditorWidget::SetCommandBarVisible(CommandBar bar, bool visible) {
+    const unsigned bit = 1u << static_cast<int>(bar);
+    m_barsWanted = visible ? m_barsWanted | bit : m_barsWanted & ~bit;
+    if (!m_barsMade) {
+        return;
+    }
     switch (bar) {
     case CommandBar::MenuBar:
         m_menuBar->setVisible(visible);
@@ -450,6 +500,9 @@ void EditorWidget::SetCommandBarVisible(CommandBar bar, bool visible) {
 
 bool EditorWidget::IsCommandBarVisible(CommandBar bar) const {
     // Hidden means switched off, whether or not the widget itself is on screen yet.
+    if (!m_barsMade) {
+        return (m_barsWanted & (1u << static_cast<int>(bar))) != 0;
+    }
     switch (bar) {
     case CommandBar::MenuBar:
         return !m_menuBar->isHidden();
@@ -523,6 +576,10 @@ bool EditorWidget::CloseActive() {
 
 void EditorWidget::FollowActive() {
     PageView* view = m_tabs->ActiveView();
+    if (view) {
+        // A document on screen comes with its bars at once.
+        MakeBars();
+    }
     if (view != m_view) {
         for (const QMetaObject::Connection& connection : m_viewConnections) {
             disconnect(connection);
@@ -557,7 +614,9 @@ void EditorWidget::FollowActive() {
         }
         m_sidePanel->SetView(view);
         m_viewModes->SetView(view);
-        m_commenting->Tool()->SetView(view);
+        if (m_commenting) {
+            m_commenting->Tool()->SetView(view);
+        }
         m_print->SetView(view);
         m_forms->SetView(view);
         ScheduleLayoutChanged();
@@ -612,10 +671,12 @@ void EditorWidget::Refresh() {
     a.actualSize->setChecked(open && mode == PageView::ZoomMode::Custom &&
                              std::abs(zoom - 1.0) < 1e-9);
 
-    m_zoomBox->setEnabled(open);
-    m_zoomBox->ShowZoom(open ? std::optional<double>(zoom) : std::nullopt);
-    m_pageBox->setEnabled(open);
-    m_pageBox->ShowPage(page, pages);
+    if (m_barsMade) {
+        m_zoomBox->setEnabled(open);
+        m_zoomBox->ShowZoom(open ? std::optional<double>(zoom) : std::nullopt);
+        m_pageBox->setEnabled(open);
+        m_pageBox->ShowPage(page, pages);
+    }
 }
 
 void EditorWidget::ShowGoToPage() {
@@ -623,7 +684,7 @@ void EditorWidget::ShowGoToPage() {
         return;
     }
     // With the page box on screen, going to a page is typing into it.
-    if (!m_navBar->isHidden() && isVisible()) {
+    if (m_barsMade && !m_navBar->isHidden() && isVisible()) {
         m_pageBox->Edit()->setFocus(Qt::ShortcutFocusReason);
         m_pageBox->Edit()->selectAll();
         return;
@@ -654,7 +715,9 @@ void EditorWidget::SetDialogOwner(HWND owner) {
     m_dialogOwner = owner;
     m_sidePanel->SetDialogOwner(owner);
     m_editCommands->SetDialogOwner(owner);
-    m_commenting->SetDialogOwner(owner);
+    if (m_commenting) {
+        m_commenting->SetDialogOwner(owner);
+    }
 }
 
 void EditorWidget::SetEmptyHintVisible(bool visible) {

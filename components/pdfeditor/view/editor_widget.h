@@ -1,5 +1,9 @@
 // What the editor component shows in its window: a menu bar, a row of command bars, and the
-// document tabs. Every bar starts hidden; the host switches on the ones it wants. The commands
+// document tabs. Every bar starts hidden; the host switches on the ones it wants. The menu bar
+// and the command bars are made when first needed: after the widget's first paint (so that a
+// program's first frame does not wait for them), when a document becomes active, or when
+// something asks for them (MakeBars, Commenting, CommentProperties); until then the bars a host
+// switches on are remembered. The commands
 // act on the active document's page view, and the bars follow it (page number, zoom, what can
 // be done from here), disabled while nothing is open. Texts follow the interface language
 // (texts.h). Keys: Ctrl+O opens, Ctrl+W closes, Ctrl+P prints (print_action.h), while the focus
@@ -63,6 +67,9 @@ public:
     // All hidden at first. The row of tool bars takes no room while none of them shows.
     void SetCommandBarVisible(CommandBar bar, bool visible);
     bool IsCommandBarVisible(CommandBar bar) const;
+    // Makes the menu bar and the command bars now, if they are not made yet.
+    void MakeBars();
+    bool AreBarsMade() const { return m_barsMade; }
 
     // The open dialog (GetOpenFileNameW, filter "PDF" *.pdf; several files when `several`):
     // opens each chosen file through Tabs()->Open, which reports the failures. Returns how many
@@ -85,10 +92,10 @@ public:
     // Opens the search pane with the focus in its field, as Ctrl+F does; false when the host
     // has not switched the search pane on.
     bool ShowSearch();
-    // The commenting tools and their bar.
-    CommentingBar* Commenting() const { return m_commenting; }
+    // The commenting tools and their bar (made with the bars).
+    CommentingBar* Commenting();
     // The style of the selected comment or of what the tool draws next ("cmdbar.properties").
-    CommentPropertiesBar* CommentProperties() const { return m_properties; }
+    CommentPropertiesBar* CommentProperties();
     // Save, Save As, Undo, Redo and the questions around them.
     EditCommands* Edits() const { return m_editCommands; }
     // Page layout, rotation, full screen and the presentation (the View menu's).
@@ -106,6 +113,7 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     struct Actions;
@@ -115,6 +123,7 @@ private:
     void CreateBars();
     QToolBar* NewBar(const char* name);
     void Retranslate();
+    void RetranslateBars();
     // Starts following the tabs' active view (none when nothing is open).
     void FollowActive();
     // Puts the bars in step with the active view.
@@ -158,6 +167,9 @@ private:
     QSplitter* m_splitter = nullptr;
     int m_paneWidth = 0;
     bool m_emptyHintWanted = true;
+    bool m_barsMade = false;
+    bool m_barsAsked = false;  // made after this turn of the event loop
+    unsigned m_barsWanted = 0; // bit i for CommandBar i, while the bars are not made
 };
 
 } // namespace pdfeditor

@@ -293,6 +293,10 @@ TEST_F(ControlTest, TheHostGetsOneWidgetThatTheControlOwns) {
     EXPECT_NE(first, nullptr);
     EXPECT_EQ(first, second);
     QPointer<QWidget> widget = static_cast<QWidget*>(first);
+    // Its bars come once it has painted a first frame.
+    EXPECT_EQ(widget->findChild<QToolBar*>(), nullptr);
+    widget->show();
+    ASSERT_TRUE(pdftest::WaitUntil([&] { return widget->findChild<QToolBar*>() != nullptr; }));
 
     // What the host switches on and sets shows in that widget.
     auto* navBar = widget->findChild<QToolBar*>(QStringLiteral("pageNavBar"));
