@@ -23,6 +23,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The program's own libraries sit in the package's private folder; dpkg-shlibdeps finds them
 # there rather than asking the system for them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CPACK_PACKAGING_INSTALL_PREFIX}/lib/velmora)
+# libcurl is opened at the first request rather than linked, so dpkg-shlibdeps cannot see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4 (>= 7.85)")
 # Opening web addresses and files goes through xdg-open; the Chinese interface needs a CJK font.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, fonts-noto-cjk")
 

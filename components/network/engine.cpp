@@ -1,7 +1,12 @@
 #include "engine.h"
 
+#include "curl_library.h"
 #include "debug_log.h"
 #include "transfer.h"
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <exception>
 #include <system_error>
@@ -13,33 +18,17 @@ namespace {
 // wakes it, or libcurl's own timers (time-outs, progress) are due.
 constexpr int kPollMilliseconds = 1000;
 
-bool InitLibcurl() {
-    static const CURLcode result = curl_global_init(CURL_GLOBAL_DEFAULT);
-    if (result != CURLE_OK) {
-        DebugLog("curl_global_init failed: %s", curl_easy_strerror(result));
-    }
-    return result == CURLE_OK;
-}
+// Transfers wait on the network, not on the processor: the thread gives way to the UI thread,
+// above all while it opens libcurl as a program starts.
+constexpr int kWorkerNiceness = 5;
 
 } // namespace
 
 Engine::Engine() {
-    if (!InitLibcurl()) {
-        m_stopping = true;
-        return;
-    }
-    m_multi = curl_multi_init();
-    if (!m_multi) {
-        DebugLog("curl_multi_init failed");
-        m_stopping = true;
-        return;
-    }
     try {
         m_worker = std::thread(&Engine::Run, this);
     } catch (const std::system_error& e) {
         DebugLog("cannot start the transfer thread: %s", e.what());
-        curl_multi_cleanup(m_multi);
-        m_multi = nullptr;
         m_stopping = true;
     }
 }
@@ -50,11 +39,15 @@ Engine::~Engine() {
 
 bool Engine::Submit(std::unique_ptr<Task>& task, const Settings& settings) {
     std::lock_guard lock(m_mutex);
-    if (m_stopping || !m_multi) {
+    if (m_stopping) {
         return false;
     }
     m_queued.push_back(std::make_unique<Transfer>(std::move(task), settings));
-    curl_multi_wakeup(m_multi);
+    if (m_multi) {
+        Curl()->multi_wakeup(m_multi);
+    } else {
+        m_firstTask.notify_one();
+    }
     return true;
 }
 
@@ -64,8 +57,9 @@ void Engine::Stop() {
         if (!m_stopping) {
             m_stopping = true;
             if (m_multi) {
-                curl_multi_wakeup(m_multi);
+                Curl()->multi_wakeup(m_multi);
             }
+            m_firstTask.notify_one();
         }
     }
     if (!m_worker.joinable()) {
@@ -78,7 +72,42 @@ void Engine::Stop() {
     }
 }
 
+bool Engine::SetUp() {
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), kWorkerNiceness);
+    {
+        std::unique_lock lock(m_mutex);
+        m_firstTask.wait(lock, [this] { return m_stopping || !m_queued.empty(); });
+        if (m_stopping) {
+            return false;
+        }
+    }
+    const CurlLibrary* curl = Curl();
+    CURLM* multi = curl ? curl->multi_init() : nullptr;
+    if (curl && !multi) {
+        DebugLog("curl_multi_init failed");
+    }
+    std::vector<std::unique_ptr<Transfer>> refused;
+    {
+        std::lock_guard lock(m_mutex);
+        if (multi) {
+            m_multi = multi;
+            return true;
+        }
+        m_stopping = true;
+        refused.swap(m_queued);
+    }
+    for (auto& transfer : refused) {
+        transfer->Finish(CURLE_FAILED_INIT);
+    }
+    return false;
+}
+
 void Engine::Run() {
+    if (!SetUp()) {
+        AbortAll();
+        return;
+    }
+    const CurlLibrary& curl = *Curl();
     for (;;) {
         std::vector<std::unique_ptr<Transfer>> fresh;
         {
@@ -92,20 +121,20 @@ void Engine::Run() {
             Start(std::move(transfer));
         }
         int running = 0;
-        CURLMcode code = curl_multi_perform(m_multi, &running);
+        CURLMcode code = curl.multi_perform(m_multi, &running);
         if (code != CURLM_OK) {
-            DebugLog("curl_multi_perform: %s", curl_multi_strerror(code));
+            DebugLog("curl_multi_perform: %s", curl.multi_strerror(code));
         }
         CollectFinished();
-        code = curl_multi_poll(m_multi, nullptr, 0, kPollMilliseconds, nullptr);
+        code = curl.multi_poll(m_multi, nullptr, 0, kPollMilliseconds, nullptr);
         if (code != CURLM_OK) {
-            DebugLog("curl_multi_poll: %s", curl_multi_strerror(code));
+            DebugLog("curl_multi_poll: %s", curl.multi_strerror(code));
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
     AbortAll();
     std::lock_guard lock(m_mutex);
-    curl_multi_cleanup(m_multi);
+    curl.multi_cleanup(m_multi);
     m_multi = nullptr;
 }
 
@@ -115,9 +144,9 @@ void Engine::Start(std::unique_ptr<Transfer> transfer) {
         transfer->Finish(prepared);
         return;
     }
-    CURLMcode added = curl_multi_add_handle(m_multi, transfer->Handle());
+    CURLMcode added = Curl()->multi_add_handle(m_multi, transfer->Handle());
     if (added != CURLM_OK) {
-        DebugLog("curl_multi_add_handle: %s", curl_multi_strerror(added));
+        DebugLog("curl_multi_add_handle: %s", Curl()->multi_strerror(added));
         transfer->Finish(CURLE_FAILED_INIT);
         return;
     }
@@ -127,14 +156,14 @@ void Engine::Start(std::unique_ptr<Transfer> transfer) {
 
 void Engine::CollectFinished() {
     int left = 0;
-    while (CURLMsg* message = curl_multi_info_read(m_multi, &left)) {
+    while (CURLMsg* message = Curl()->multi_info_read(m_multi, &left)) {
         if (message->msg != CURLMSG_DONE) {
             continue;
         }
         // The message dies with remove_handle: copy what is needed first.
         CURL* handle = message->easy_handle;
         CURLcode result = message->data.result;
-        curl_multi_remove_handle(m_multi, handle);
+        Curl()->multi_remove_handle(m_multi, handle);
         auto found = m_running.find(handle);
         if (found == m_running.end()) {
             continue;
@@ -147,7 +176,7 @@ void Engine::CollectFinished() {
 
 void Engine::AbortAll() {
     for (auto& [handle, transfer] : m_running) {
-        curl_multi_remove_handle(m_multi, handle);
+        Curl()->multi_remove_handle(m_multi, handle);
         transfer->Finish(CURLE_ABORTED_BY_CALLBACK);
     }
     m_running.clear();

@@ -1,5 +1,7 @@
 // The worker behind Router: one thread driving a libcurl multi handle, so that any number of
-// transfers run at once. Submit is safe from any thread, including from inside Do.
+// transfers run at once. Submit is safe from any thread, including from inside Do. The thread
+// opens libcurl when the first task arrives (curl_library.h), so that a program that has not
+// yet asked for anything has not paid for it; it runs at a lower priority than the UI.
 #pragma once
 
 #include "http/task.h"
@@ -7,6 +9,7 @@
 
 #include <curl/curl.h>
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -19,7 +22,8 @@ class Transfer;
 
 class Engine {
 public:
-    // Starts the worker. When libcurl or the thread cannot be set up the engine starts stopped.
+    // Starts the worker. When the thread cannot be started the engine starts stopped; when
+    // libcurl cannot be set up, the first tasks end with CURLE_FAILED_INIT and the engine stops.
     Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
@@ -37,11 +41,14 @@ public:
 
 private:
     void Run();
+    // Waits for the first task, then sets up libcurl; false when stopped or set-up failed.
+    bool SetUp();
     void Start(std::unique_ptr<Transfer> transfer);
     void CollectFinished();
     void AbortAll();
 
     std::mutex m_mutex;
+    std::condition_variable m_firstTask; // wakes the worker before libcurl is there to do it
     bool m_stopping = false;
     CURLM* m_multi = nullptr; // guarded by m_mutex for its lifetime; used freely by the worker
     std::vector<std::unique_ptr<Transfer>> m_queued;

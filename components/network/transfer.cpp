@@ -1,5 +1,6 @@
 #include "transfer.h"
 
+#include "curl_library.h"
 #include "debug_log.h"
 #include "http/action.h"
 
@@ -36,12 +37,12 @@ Transfer::Transfer(std::unique_ptr<Task> task, const Settings& settings)
 
 Transfer::~Transfer() {
     if (m_easy) {
-        curl_easy_cleanup(m_easy);
+        Curl()->easy_cleanup(m_easy);
     }
 }
 
 CURLcode Transfer::Prepare() {
-    m_easy = curl_easy_init();
+    m_easy = Curl()->easy_init();
     if (!m_easy) {
         return CURLE_FAILED_INIT;
     }
@@ -50,7 +51,7 @@ CURLcode Transfer::Prepare() {
     CURLcode result = CURLE_OK;
     auto set = [&](CURLoption option, auto value) {
         if (result == CURLE_OK) {
-            result = curl_easy_setopt(m_easy, option, value);
+            result = Curl()->easy_setopt(m_easy, option, value);
         }
     };
     set(CURLOPT_URL, m_task->Url().Str().c_str());
@@ -81,7 +82,7 @@ CURLcode Transfer::Prepare() {
     set(CURLOPT_XFERINFODATA, static_cast<void*>(this));
     if (result != CURLE_OK) {
         DebugLog("setting up %s failed: %s", m_task->Url().Str().c_str(),
-                 curl_easy_strerror(result));
+                 Curl()->easy_strerror(result));
     }
     return result;
 }
@@ -100,7 +101,7 @@ size_t Transfer::Append(const char* data, size_t length) {
         if (!m_reserved) {
             m_reserved = true;
             curl_off_t expected = -1;
-            if (curl_easy_getinfo(m_easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected) ==
+            if (Curl()->easy_getinfo(m_easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected) ==
                     CURLE_OK &&
                 expected > 0 && static_cast<std::uint64_t>(expected) <= m_settings.maxBodyBytes) {
                 try {
@@ -147,13 +148,14 @@ int Transfer::OnProgress(void* self, curl_off_t downloadTotal, curl_off_t downlo
 void Transfer::Finish(CURLcode code) {
     long status = 0;
     if (m_easy) {
-        curl_easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);
+        Curl()->easy_getinfo(m_easy, CURLINFO_RESPONSE_CODE, &status);
     }
     if (code != CURLE_OK) {
         const char* reason = m_bodyTooLarge  ? "reply body above the limit"
                              : m_outOfMemory ? "out of memory for the reply body"
                              : m_error[0]    ? m_error
-                                             : curl_easy_strerror(code);
+                             : Curl()        ? Curl()->easy_strerror(code)
+                                             : "libcurl is not available";
         DebugLog("%s failed with code %d: %s", m_task->Url().Str().c_str(), static_cast<int>(code),
                  reason);
         // A partial body is no reply at all; keep it out of the way of parsers and files.

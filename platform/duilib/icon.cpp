@@ -1,5 +1,6 @@
 // Window icons: an HICON is a handle to an image kept by the layer for the life of the process
 // (icons are few and shared, as the system's icon resources are).
+#include "image_format.h"
 #include "window_host.h"
 
 #include <QIcon>
@@ -28,7 +29,7 @@ HICON IconFromResource(HINSTANCE instance, UINT resourceId) {
     if (!bytes || size == 0 || !EnsureUi()) {
         return nullptr;
     }
-    const QImage image = QImage::fromData(static_cast<const uchar*>(bytes), static_cast<int>(size));
+    const QImage image = ReadImage(bytes, size);
     if (image.isNull()) {
         return nullptr;
     }

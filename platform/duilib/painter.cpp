@@ -1,6 +1,7 @@
 #include "painter.h"
 
 #include "attributes.h"
+#include "image_format.h"
 #include "duilib/UIControl.h"
 #include "paint_style.h"
 #include "win32/host.h"
@@ -58,8 +59,7 @@ QImage LoadSkinImage(const std::wstring& file) {
     } else {
         std::string bytes;
         if (DuiLib::CPaintManagerUI::LoadSkinFile(file.c_str(), &bytes)) {
-            picture.loadFromData(reinterpret_cast<const uchar*>(bytes.data()),
-                                 static_cast<int>(bytes.size()));
+            picture = ReadImage(bytes.data(), bytes.size());
         }
     }
     return picture;

@@ -13,6 +13,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <string>
 #include <thread>
 
 namespace {
@@ -62,6 +64,44 @@ void StartTransferAndExit() {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     std::exit(0);
+}
+
+bool LibcurlMapped() {
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line)) {
+        if (line.find("libcurl") != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+class DoneAction : public Http::Action {
+public:
+    void Do(const Http::Task&) override { done = true; }
+    std::atomic<bool> done{false};
+};
+
+// Reports whether libcurl is mapped with the router made and idle, then after one request.
+void RequestOnceAndReport() {
+    static DoneAction action;
+    Http::Router::GetInstance();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::fprintf(stderr, "idle: %s\n", LibcurlMapped() ? "mapped" : "not mapped");
+    // A closed port: the request ends at once, with a connection error.
+    Http::Router::GetInstance().Get(Http::URL("http://127.0.0.1:9/x"), &action, nullptr);
+    while (!action.done) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    std::fprintf(stderr, "asked: %s\n", LibcurlMapped() ? "mapped" : "not mapped");
+    std::exit(0);
+}
+
+TEST(RouterExitDeathTest, LibcurlIsOpenedByTheFirstRequestNotBefore) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(RequestOnceAndReport(), ::testing::ExitedWithCode(0),
+                "idle: not mapped\nasked: mapped");
 }
 
 TEST(RouterExitDeathTest, ExitWithARunningTransferEndsItAsAbortedAndDoesNotHang) {

@@ -341,7 +341,10 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
         case ModuleKind::System:
             // C++ names of the layer's internals are not Windows exports.
             if (std::strncmp(lpProcName, "_Z", 2) != 0) {
-                proc = OwnSymbol(Layer().loaderHandle, Layer().module, lpProcName);
+                const LayerObject& layer = Layer();
+                proc = layer.symbols.IsEmpty()
+                           ? OwnSymbol(layer.loaderHandle, layer.module, lpProcName)
+                           : reinterpret_cast<FARPROC>(layer.symbols.Find(lpProcName));
             }
             break;
         case ModuleKind::Executable: {

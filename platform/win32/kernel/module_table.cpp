@@ -117,11 +117,23 @@ const LayerObject& Layer() {
             self.hostPath = info.dli_fname ? info.dli_fname : "";
             // Already loaded: this only takes a handle for symbol lookups, kept for good.
             self.loaderHandle = dlopen(self.hostPath.c_str(), RTLD_LAZY | RTLD_NOLOAD);
+            link_map* object = nullptr;
+            if (self.loaderHandle && dlinfo(self.loaderHandle, RTLD_DI_LINKMAP, &object) == 0) {
+                self.symbols = DefinedSymbols(object);
+            }
         }
         return self;
     }();
     return layer;
 }
+
+namespace {
+
+// Worked out as the layer loads, while the loader's lock is this thread's anyway: later,
+// another thread loading a library would hold it, and dladdr would wait for the whole load.
+[[maybe_unused]] const bool kLoadedModulesKnown = (Layer(), ExecutableModule(), true);
+
+} // namespace
 
 namespace {
 

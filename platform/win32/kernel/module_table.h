@@ -5,6 +5,7 @@
 // The system DLLs are pseudo modules: their handles are addresses of records in this layer.
 #pragma once
 
+#include "defined_symbols.h"
 #include "win32/types.h"
 
 #include <string>
@@ -50,6 +51,7 @@ struct LayerObject {
     HMODULE module = nullptr;
     void* loaderHandle = nullptr;
     std::string hostPath;
+    DefinedSymbols symbols; // its exports, found without the loader's lock
 };
 const LayerObject& Layer();
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <string>
 
 namespace {
@@ -30,6 +32,20 @@ TEST(SystemModules, GetProcAddressFindsTheLayersOwnFunctionsOnly) {
     SetLastError(kSentinel);
     EXPECT_EQ(GetProcAddress(GetModuleHandleW(L"kernel32"), "malloc"), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+
+    // Read from the layer's own symbol table rather than through the loader (whose lock a
+    // library loading on another thread holds): the answers must be the loader's.
+    for (const char* name : {"GetProcAddress", "GetLastError", "CloseHandle", "LoadLibraryW",
+                             "ChangeWindowMessageFilter", "SHGetKnownFolderPath", "fopen_s"}) {
+        void* expected = dlsym(RTLD_DEFAULT, name);
+        ASSERT_NE(expected, nullptr) << name;
+        EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32"), name)),
+                  expected)
+            << name;
+    }
+    for (const char* name : {"dlsym", "_ZN5win325LayerEv", "NoSuchFunctionAnywhere"}) {
+        EXPECT_EQ(GetProcAddress(GetModuleHandleW(L"kernel32"), name), nullptr) << name;
+    }
 
     auto getLastError = reinterpret_cast<DWORD (*)()>(
         GetProcAddress(GetModuleHandleW(L"kernel32"), "GetLastError"));
