@@ -271,6 +271,10 @@ LRESULT CMainWindow::OnClose(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHand
 }
 
 LRESULT CMainWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled) {
+    // Replies on their way when the window goes would be dropped with their records.
+    for (UINT reply : {UM_CONFIG, UM_USER_INFO, UM_NEWEST_VERSION}) {
+        HttpAction::DiscardPosted(m_hWnd, reply, HttpAction::Posted::Reply);
+    }
     PostQuitMessage(0);
     bHandled = FALSE;
     return 0;

@@ -70,6 +70,14 @@ void CStartPage::InitWindow() {
     RefreshUserPanel(false);
 }
 
+LRESULT CStartPage::OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
+    // Replies on their way when the page goes would be dropped with their records.
+    HttpAction::DiscardPosted(m_hWnd, UM_SOFTWARE_LIST, HttpAction::Posted::Reply);
+    HttpAction::DiscardPosted(m_hWnd, UM_DOWNLOAD_DONE, HttpAction::Posted::DownloadedFile);
+    HttpAction::DiscardPosted(m_hWnd, UM_DOWNLOAD_PROGRESS, HttpAction::Posted::Progress);
+    return WindowImplBase::OnDestroy(msg, wParam, lParam, bHandled);
+}
+
 void CStartPage::OnFinalMessage(HWND hWnd) {
     WindowImplBase::OnFinalMessage(hWnd);
     if (g_startPage == this) {

@@ -39,6 +39,7 @@ protected:
     DuiLib::CDuiString GetSkinFile() override;
     void InitWindow() override;
     void OnFinalMessage(HWND hWnd) override;
+    LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     LRESULT HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     void Notify(DuiLib::TNotifyUI& msg) override;
     // Esc does not take the start page away: it covers the editor while nothing is open.

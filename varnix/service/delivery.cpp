@@ -62,6 +62,23 @@ void HttpAction::Do(const Http::Task& task) {
     }
 }
 
+void HttpAction::DiscardPosted(HWND hwnd, UINT message, Posted kind) {
+    MSG msg{};
+    while (PeekMessageW(&msg, hwnd, message, message, PM_REMOVE | PM_NOYIELD)) {
+        switch (kind) {
+        case Posted::Reply:
+            delete reinterpret_cast<Http::Response*>(msg.wParam);
+            break;
+        case Posted::DownloadedFile:
+            delete reinterpret_cast<std::string*>(msg.wParam);
+            break;
+        case Posted::Progress:
+            delete reinterpret_cast<ProgressInfo*>(msg.wParam);
+            break;
+        }
+    }
+}
+
 int HttpAction::Progress(double elapsed, double downloadTotal, double downloadNow, double, double,
                          const Http::Task& task) {
     UserData* record = service::RecordOf(task);

@@ -100,6 +100,16 @@ public:
     static bool ParseResponse(Json::Value& document, WPARAM wParam, UINT message, HWND hwnd,
                               std::wstring& error);
 
+    // What a message posted to a window by a request carries in its wParam: a reply (the
+    // Http::Response* that ParseResponse frees), a download's path (std::string*) or a
+    // download's progress (ProgressInfo*).
+    enum class Posted { Reply, DownloadedFile, Progress };
+    // Frees the records of the messages `message` to hwnd still waiting in this thread's queue,
+    // and takes them out: Windows drops a destroyed window's messages, and the records with
+    // them, so a window calls it as it is destroyed for each message its requests answer under.
+    // Takes nothing else and runs nothing meanwhile (UI thread of hwnd).
+    static void DiscardPosted(HWND hwnd, UINT message, Posted kind);
+
     // The delivery of a finished request (worker thread).
     void Do(const Http::Task& task) override;
     // Posts a download's progress; returns 1 once the record's `stop` is set, else 0 (worker

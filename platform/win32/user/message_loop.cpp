@@ -12,7 +12,7 @@ enum class Fetched { Message, Quit, Nothing, Finished, Failed };
 // The retrieval all loops share. Messages sent from other threads run first, every time round;
 // `finished` is looked at after each of them and after each batch of Qt events.
 Fetched Fetch(MSG* msg, const win32::MessageFilter& filter, bool remove, bool wait,
-              const std::function<bool()>* finished) {
+              const std::function<bool()>* finished, bool runEvents = true) {
     auto queue = win32::CurrentQueue();
     if (!queue) {
         return Fetched::Failed; // the thread is ending
@@ -30,7 +30,7 @@ Fetched Fetch(MSG* msg, const win32::MessageFilter& filter, bool remove, bool wa
             return msg->message == WM_QUIT ? Fetched::Quit : Fetched::Message;
         }
         if (!wait) {
-            if (ranEvents) {
+            if (ranEvents || !runEvents) {
                 return Fetched::Nothing;
             }
             // Qt events may be what makes a message appear (a timer tick, a wake-up).
@@ -109,7 +109,10 @@ extern "C" BOOL WINAPI PeekMessageW(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, 
     }
     const win32::MessageFilter filter{hWnd, wMsgFilterMin, wMsgFilterMax};
     const bool remove = (wRemoveMsg & PM_REMOVE) != 0;
-    switch (Fetch(lpMsg, filter, remove, false, nullptr)) {
+    // Without yielding, the thread's Qt events are left for later: a window emptying its own
+    // messages as it is destroyed must not run anything else meanwhile.
+    const bool runEvents = (wRemoveMsg & PM_NOYIELD) == 0;
+    switch (Fetch(lpMsg, filter, remove, false, nullptr, runEvents)) {
     case Fetched::Message:
     case Fetched::Quit:
         return TRUE;

@@ -48,6 +48,16 @@ TEST_F(MessageLoop, QuitEndsTheLoopWithItsCodeOnceThePostedMessagesAreDone) {
     EXPECT_EQ(seen, (std::vector<WPARAM>{1, 2, 3}));
 }
 
+TEST_F(MessageLoop, PeekWithoutYieldingLeavesQtEventsForLater) {
+    bool ran = false;
+    QTimer::singleShot(0, [&ran] { ran = true; });
+    MSG msg{};
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD));
+    EXPECT_FALSE(ran);
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_TRUE(ran);
+}
+
 TEST_F(MessageLoop, PeekHonoursRemovalAndFilters) {
     TestWindow first;
     TestWindow second;
