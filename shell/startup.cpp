@@ -15,33 +15,12 @@
 
 #include <memory>
 #include <new>
-#include <thread>
 
 using DuiLib::CPaintManagerUI;
 
 namespace {
 
 constexpr wchar_t kSkinPassword[] = L"kavrentolis";
-
-// The editor component's file takes some 30 ms to map and bind. The main window creates the
-// component only after the skin and the window itself are made, so a second thread loads the
-// file meanwhile and the creation finds it loaded. Held until the program ends.
-class ComponentWarmer {
-public:
-    ComponentWarmer() : m_thread([this] { m_module = LoadLibraryW(L"pdfeditor.dll"); }) {}
-    ~ComponentWarmer() {
-        m_thread.join();
-        if (m_module) {
-            FreeLibrary(m_module);
-        }
-    }
-    ComponentWarmer(const ComponentWarmer&) = delete;
-    ComponentWarmer& operator=(const ComponentWarmer&) = delete;
-
-private:
-    HMODULE m_module = nullptr;
-    std::thread m_thread;
-};
 
 } // namespace
 
@@ -83,7 +62,6 @@ std::wstring DocumentArgument(LPCWSTR commandLine) {
 
 int RunProgram(HINSTANCE instance) {
     win32::Trace("startup", "program entered at %.1f ms", win32::MillisecondsSinceStart());
-    const ComponentWarmer warmer;
     HttpAction::GetInstance();
     User::GetInstance();
     VersionInfo::GetInstance();
