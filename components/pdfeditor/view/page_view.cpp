@@ -96,12 +96,11 @@ PageView::PageView(std::shared_ptr<const Document> document, QWidget* parent,
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     verticalScrollBar()->setSingleStep(40);
     horizontalScrollBar()->setSingleStep(40);
-    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-    // The hand over links and the I-beam over text show while the pointer merely passes.
-    viewport()->setMouseTracking(true);
     // paintEvent covers every pixel (desk and pages); a fill of the whole view before it would
     // be a second pass at every page turned.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    // The hand over links and the I-beam over text show while the pointer merely passes.
+    viewport()->setMouseTracking(true);
     m_selection = std::make_unique<TextSelection>(*m_document);
 
     m_indicator = new IndicatorLabel(this);
